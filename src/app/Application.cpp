@@ -1,0 +1,254 @@
+#include "app/Application.h"
+
+#include <algorithm>
+
+#include <QTime>
+
+#include "app/CatalogTable.h"
+#include "app/Requester.h"
+#include "audio/DbTable.h"
+
+namespace gm {
+namespace {
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+Application::Application(Directories directories, AudioBackend& backend, Requester& requester,
+                         QObject* parent)
+    : QObject(parent),
+      directories_(std::move(directories)),
+      backend_(backend),
+      requester_(requester),
+      store_(directories_.configDir() + "/settings.ini", directories_.runtimeDir() + "/settings.ini") {
+  defineSettings();
+  connectControls();
+  connect(&tick_, &QTimer::timeout, this, &Application::appTick);
+}
+
+Application::~Application() { appStopAudio(); }
+
+void Application::defineSettings() {
+  settings_.define(SettingId::kSpeakers, qs(backend_.defaultDevice()));
+  settings_.define(SettingId::kHeadphones, QString(kNullOutputName));
+  settings_.define(SettingId::kNoSharedUnitWarning, false);
+}
+
+void Application::connectControls() {
+  connect(&volumeA_, &BoundedValue::valueChanged, this, [this](int index) { appSetVolume(kDeckA, index); });
+  connect(&volumeB_, &BoundedValue::valueChanged, this, [this](int index) { appSetVolume(kDeckB, index); });
+  connect(&crossFader_, &BoundedValue::valueChanged, this, &Application::setAppCrossFader);
+  for (BoundedValue* control : {&cueA_, &cueB_, &headphoneMasterLevel_, &headphoneCueLevel_}) {
+    connect(control, &BoundedValue::valueChanged, this, &Application::appHeadphoneSettings);
+  }
+}
+
+bool Application::create() {
+  tick_.start(10);  // the first tick comes early, the rest every 25 ms
+  loadStartupSettings();
+  if (!appStartAudio()) {
+    requester_.request(msg(Msg::ErrorTitle), msg(Msg::FailedAtInstanciating), "*" + msg(Msg::OkButton));
+    return false;
+  }
+  appHeadphoneSettings();
+  return true;
+}
+
+void Application::loadStartupSettings() {
+  store_.load(settings_, SettingsStore::Tier::Permanent);
+  // The temporary copy starts as the permanent one, so "Cancel" restores what was last saved or used
+  // in this session, never what an earlier session used.
+  Directories::ensureDir(directories_.runtimeDir(), true);
+  store_.save(settings_, SettingsStore::Tier::Temporary);
+}
+
+void Application::appTick() {
+  tick_.setInterval(kTickMs);
+  const QString clock = QTime::currentTime().toString("HH:mm:ss");
+  if (clock != clockText_) {
+    clockText_ = clock;
+    Q_EMIT clockChanged(clockText_);
+  }
+  if (!engine_) return;
+  replaceFailedOutputs();
+  engine_->drainRecordBlocks();
+  reportLostRecordBlocks();
+  level_ = engine_->level();
+  levelMaximum_ = std::max(levelMaximum_, level_);
+  Q_EMIT levelChanged(level_, levelMaximum_);
+}
+
+void Application::appSetVolume(int deck, int index) {
+  if (!engine_) return;
+  const std::int64_t gain = dbTableGain(index);
+  deck == kDeckB ? engine_->setVolumeB(gain) : engine_->setVolumeA(gain);
+}
+
+void Application::setAppCrossFader(int position) {
+  if (position < -60 || position > 60 || !engine_) return;
+  engine_->setCrossFader(crossFaderValue(position));
+}
+
+void Application::appHeadphoneSettings() {
+  if (!engine_) return;
+  const std::uint32_t source = cueB_.value() ? 2 : cueA_.value() ? 1 : 0;
+  engine_->setCueSource(source);
+  engine_->setHeadphoneMasterLevel(headphoneMasterLevel_.value());
+  engine_->setHeadphoneCueLevel(headphoneCueLevel_.value());
+}
+
+bool Application::appQuit() {
+  const int answer = requester_.request("GrooveMangler", msg(Msg::QuitQuestion), msg(Msg::QuitButtons));
+  if (answer != 0) return false;
+  Q_EMIT quitRequested();
+  return true;
+}
+
+void Application::endByBreakSignal() { Q_EMIT quitRequested(); }
+
+}  // namespace gm
+
+namespace gm {
+
+bool Application::appStartAudio() {
+  appStopAudio();  // a restart never leaves the old outputs running
+  sharedUnit_ = false;
+  startedSpeakers_ = settings_.text(SettingId::kSpeakers);
+  startedHeadphones_ = settings_.text(SettingId::kHeadphones);
+  const std::string speakers = startedSpeakers_.toStdString();
+  const std::string headphones = startedHeadphones_.toStdString();
+  master_ = openSpeakers(speakers);
+  if (headphones != kHeadphonesDisabled) headphones_ = openHeadphones(headphones, master_ ? master_->deviceName() : speakers);
+  std::size_t blockFrames = master_ ? master_->blockFrames() : 0;
+  if (headphones_) blockFrames = std::max(blockFrames, headphones_->blockFrames());
+  engine_ = MixEngine::create(&deckA_, &deckB_, blockFrames);
+  if (!engine_ || !master_ || !master_->connect(*engine_, MixEngine::kMasterPort)) {
+    appStopAudio();
+    return false;
+  }
+  attachHeadphones();
+  applyMixerControls();
+  if (!master_->start()) replaceWithNullOutput(master_, MixEngine::kMasterPort);
+  if (headphones_ && !headphones_->start()) replaceWithNullOutput(headphones_, MixEngine::kHeadphonePort);
+  return true;
+}
+
+std::unique_ptr<AudioOutput> Application::openSpeakers(const std::string& device) {
+  if (device == kNullOutputName && backend_.outputDevices().empty()) status_.show(msg(Msg::StatusNoSoundDevice));
+  std::unique_ptr<AudioOutput> output = backend_.open(device, kMasterOutputName);
+  if (output || device == kNullOutputName) return output;
+  // A saved device that is gone (unplugged, renamed) must not keep the program from starting.
+  status_.show(msg(Msg::StatusSpeakersUnavailable).arg(qs(device), kMasterOutputName));
+  return backend_.open(kNullOutputName, kMasterOutputName);
+}
+
+std::unique_ptr<AudioOutput> Application::openHeadphones(const std::string& device, const std::string& speakers) {
+  std::unique_ptr<AudioOutput> output = backend_.open(device, kLineOutputName);
+  const bool realDevice = device != kNullOutputName;
+  if (output) {
+    sharedUnit_ = realDevice && device == speakers;
+    return output;
+  }
+  output = backend_.open(speakers, kLineOutputName);
+  sharedUnit_ = output && speakers != kNullOutputName;
+  if (!output) status_.show(msg(Msg::StatusHeadphonesUnavailable));
+  return output;
+}
+
+void Application::attachHeadphones() {
+  if (headphones_ && sharedUnit_ && !settings_.flag(SettingId::kNoSharedUnitWarning)) {
+    const int answer = requester_.request(msg(Msg::WarningTitle), msg(Msg::SharedUnitWarning), msg(Msg::SharedUnitButtons));
+    if (answer == 0) rememberNoSharedUnitWarning();
+  }
+  if (headphones_ && !headphones_->connect(*engine_, MixEngine::kHeadphonePort)) headphones_.reset();
+  engine_->setHeadphonesOff(!headphones_);
+  setHeadphoneControlsEnabled(headphones_ != nullptr);
+}
+
+void Application::rememberNoSharedUnitWarning() {
+  settings_.setValue(SettingId::kNoSharedUnitWarning, true);
+  // The answer outlives this session at once: only this one value goes into the stored copies, so
+  // other settings the user merely tried out stay unsaved.
+  for (SettingsStore::Tier tier : {SettingsStore::Tier::Permanent, SettingsStore::Tier::Temporary}) {
+    Settings stored;
+    for (const QString& id : settings_.ids()) stored.define(id, settings_.value(id));
+    store_.load(stored, tier);
+    stored.setValue(SettingId::kNoSharedUnitWarning, true);
+    if (!store_.save(stored, tier)) status_.show(msg(Msg::StatusSettingsNotSaved).arg(store_.path(tier)));
+  }
+}
+
+void Application::setHeadphoneControlsEnabled(bool enabled) {
+  for (BoundedValue* control : {&cueA_, &cueB_, &headphoneMasterLevel_, &headphoneCueLevel_}) {
+    control->setEnabled(enabled);
+  }
+}
+
+void Application::applyMixerControls() {
+  appSetVolume(kDeckA, volumeA_.value());
+  appSetVolume(kDeckB, volumeB_.value());
+  setAppCrossFader(crossFader_.value());
+  appHeadphoneSettings();
+}
+
+void Application::appStopAudio() {
+  if (headphones_) headphones_->stop();
+  if (master_) master_->stop();
+  headphones_.reset();
+  master_.reset();
+  if (engine_) engine_->setRecordReceiver(nullptr);
+  engine_.reset();
+}
+
+void Application::replaceFailedOutputs() {
+  if (master_ && master_->failed()) replaceWithNullOutput(master_, MixEngine::kMasterPort);
+  if (headphones_ && headphones_->failed()) replaceWithNullOutput(headphones_, MixEngine::kHeadphonePort);
+}
+
+void Application::replaceWithNullOutput(std::unique_ptr<AudioOutput>& output, int port) {
+  const QString name = qs(output->name());
+  const QString device = qs(output->deviceName());
+  output->stop();
+  output = backend_.open(kNullOutputName, name.toStdString());
+  if (output && output->connect(*engine_, port) && output->start()) {
+    status_.show(msg(Msg::StatusOutputFailed).arg(name, device));
+    return;
+  }
+  output.reset();
+  if (port == MixEngine::kHeadphonePort) {
+    engine_->setHeadphonesOff(true);
+    setHeadphoneControlsEnabled(false);
+  }
+}
+
+void Application::reportLostRecordBlocks() {
+  const std::uint64_t lost = engine_->lostRecordBlocks();
+  if (lost == reportedLostRecordBlocks_) return;
+  reportedLostRecordBlocks_ = lost;
+  status_.show(msg(Msg::StatusRecordBlocksLost).arg(lost));
+}
+
+void Application::saveSettings() {
+  if (!store_.save(settings_, SettingsStore::Tier::Permanent)) {
+    status_.show(msg(Msg::StatusSettingsNotSaved).arg(store_.path(SettingsStore::Tier::Permanent)));
+  }
+  useSettings();
+}
+
+void Application::useSettings() {
+  if (!store_.save(settings_, SettingsStore::Tier::Temporary)) {
+    status_.show(msg(Msg::StatusSettingsNotSaved).arg(store_.path(SettingsStore::Tier::Temporary)));
+  }
+  restartAudioIfDevicesChanged();
+}
+
+void Application::cancelSettings() { store_.load(settings_, SettingsStore::Tier::Temporary); }
+
+void Application::restartAudioIfDevicesChanged() {
+  const bool changed = settings_.text(SettingId::kSpeakers) != startedSpeakers_ ||
+                       settings_.text(SettingId::kHeadphones) != startedHeadphones_;
+  if (changed && !appStartAudio()) status_.show(msg(Msg::FailedAtInstanciating));
+}
+
+}  // namespace gm

@@ -1,0 +1,133 @@
+#pragma once
+// The application object without its windows: it ties the mixer controls to the mixing engine, owns
+// the audio outputs, runs the 25 ms tick, keeps the settings and asks the user through a requester.
+// The window and the headless front end both drive it; neither holds behaviour of its own.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include "app/BoundedValue.h"
+#include "app/Directories.h"
+#include "app/Settings.h"
+#include "app/SettingsStore.h"
+#include "app/StatusLine.h"
+#include "audio/AudioBackend.h"
+#include "audio/AudioOutput.h"
+#include "audio/BlockRenderer.h"
+#include "audio/MixEngine.h"
+
+namespace gm {
+
+class Requester;
+
+inline constexpr const char* kMasterOutputName = "GrooveMangler Master Output";
+inline constexpr const char* kLineOutputName = "GrooveMangler Line Output";
+// The headphones chooser's last entry.
+inline constexpr const char* kHeadphonesDisabled = "Disabled";
+
+class Application : public QObject {
+  Q_OBJECT
+ public:
+  static constexpr int kTickMs = 25;
+  enum Deck { kDeckA = 1, kDeckB = 2 };
+
+  Application(Directories directories, AudioBackend& backend, Requester& requester,
+              QObject* parent = nullptr);
+  ~Application() override;
+
+  // [main-thread] The creation steps that follow building the windows: tick timer, saved settings,
+  // audio start, headphone settings. False (after the "Error" requester) when audio cannot start.
+  bool create();
+
+  // [main-thread] The application methods.
+  void appTick();
+  void appSetVolume(int deck, int index);
+  void setAppCrossFader(int position);  // -60..60; other values are ignored
+  bool appStartAudio();
+  void appStopAudio();
+  void appHeadphoneSettings();
+  bool appQuit();          // asks first; true when the user confirmed
+  void endByBreakSignal();  // SIGINT/SIGTERM: like a confirmed quit, without asking
+
+  // [main-thread] The settings window's buttons.
+  void saveSettings();
+  void useSettings();
+  void cancelSettings();
+
+  // The mixer controls' models; the window's widgets mirror them.
+  BoundedValue& volume(int deck) { return deck == kDeckB ? volumeB_ : volumeA_; }
+  BoundedValue& crossFader() { return crossFader_; }
+  BoundedValue& cueButton(int deck) { return deck == kDeckB ? cueB_ : cueA_; }
+  BoundedValue& headphoneMasterLevel() { return headphoneMasterLevel_; }
+  BoundedValue& headphoneCueLevel() { return headphoneCueLevel_; }
+
+  Settings& settings() { return settings_; }
+  StatusLine& status() { return status_; }
+  const Directories& directories() const { return directories_; }
+  AudioBackend& backend() { return backend_; }
+  MixEngine* engine() const { return engine_.get(); }
+  AudioOutput* masterOutput() const { return master_.get(); }
+  AudioOutput* headphoneOutput() const { return headphones_.get(); }
+  bool sharedUnit() const { return sharedUnit_; }
+  const QString& clockText() const { return clockText_; }
+  std::int32_t masterLevel() const { return level_; }
+  std::int32_t masterLevelMaximum() const { return levelMaximum_; }
+
+ Q_SIGNALS:
+  void clockChanged(const QString& text);
+  void levelChanged(int level, int maximum);
+  // The event loop should end (confirmed quit or break signal).
+  void quitRequested();
+
+ private:
+  void defineSettings();
+  void connectControls();
+  void loadStartupSettings();
+  std::unique_ptr<AudioOutput> openSpeakers(const std::string& device);
+  std::unique_ptr<AudioOutput> openHeadphones(const std::string& device, const std::string& speakers);
+  void attachHeadphones();
+  void setHeadphoneControlsEnabled(bool enabled);
+  void applyMixerControls();
+  void replaceFailedOutputs();
+  void replaceWithNullOutput(std::unique_ptr<AudioOutput>& output, int port);
+  void reportLostRecordBlocks();
+  void restartAudioIfDevicesChanged();
+  void rememberNoSharedUnitWarning();
+
+  Directories directories_;
+  AudioBackend& backend_;
+  Requester& requester_;
+  Settings settings_;
+  SettingsStore store_;
+  StatusLine status_;
+  QTimer tick_;
+
+  BoundedValue volumeA_{0, 60, 60};
+  BoundedValue volumeB_{0, 60, 60};
+  BoundedValue crossFader_{-60, 60, 0};
+  BoundedValue cueA_{0, 1, 0};
+  BoundedValue cueB_{0, 1, 0};
+  BoundedValue headphoneMasterLevel_{0, 255, 255};
+  BoundedValue headphoneCueLevel_{0, 255, 255};
+
+  SilentRenderer deckA_;  // the decks' renders until decks exist
+  SilentRenderer deckB_;
+  std::unique_ptr<MixEngine> engine_;  // declared before the outputs that pull from it
+  std::unique_ptr<AudioOutput> master_;
+  std::unique_ptr<AudioOutput> headphones_;
+  bool sharedUnit_ = false;
+  QString startedSpeakers_;  // the devices the running audio was started with
+  QString startedHeadphones_;
+
+  QString clockText_;
+  std::int32_t level_ = 0;
+  std::int32_t levelMaximum_ = 0;
+  std::uint64_t reportedLostRecordBlocks_ = 0;
+};
+
+}  // namespace gm

@@ -1,0 +1,27 @@
+#include "app/BoundedValue.h"
+
+#include <algorithm>
+
+namespace gm {
+
+BoundedValue::BoundedValue(int minimum, int maximum, int initial, QObject* parent)
+    : QObject(parent), minimum_(minimum), maximum_(maximum), initial_(clamp(initial)), value_(initial_) {}
+
+int BoundedValue::clamp(int value) const { return std::clamp(value, minimum_, maximum_); }
+
+void BoundedValue::setValue(int value) {
+  const int clamped = clamp(value);
+  if (clamped == value_) return;
+  value_ = clamped;
+  Q_EMIT valueChanged(value_);
+}
+
+void BoundedValue::setValueSilently(int value) { value_ = clamp(value); }
+
+void BoundedValue::setEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Q_EMIT enabledChanged(enabled_);
+}
+
+}  // namespace gm

@@ -1,0 +1,127 @@
+#include "app/CatalogTable.h"
+
+#include <array>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QtGlobal>
+
+namespace gm {
+namespace {
+
+constexpr int kCount = int(Msg::Count);
+
+struct Entry {
+  Msg id;
+  const char* english;
+};
+
+// The built-in texts. Texts that named the old platform's audio units say "audio device" instead.
+constexpr Entry kBuiltIn[] = {
+    {Msg::AppDescription, "DJ Music Mixer"},
+    {Msg::ErrorTitle, "Error"},
+    {Msg::WarningTitle, "Warning"},
+    {Msg::FailedAtInstanciating, "Failed at instanciating GrooveMangler. Exiting."},
+    {Msg::OkButton, "OK"},
+    {Msg::SharedUnitWarning,
+     "Speakers and Headphones outputs have been assigned to the same audio device.\n"
+     "Computer must have two audio outputs for independent Speakers and Headphones outputs.\n"
+     "Configure audio devices on different sound card hardware and use GrooveMangler settings to "
+     "select correct audio devices.\n"
+     "If the system isn't equiped with multiple audio outputs, disable Headphones output in Audio "
+     "Output settings."},
+    {Msg::SharedUnitButtons, "_Do not bother me again.|*_OK"},
+    {Msg::QuitQuestion, "Do you really want to quit?"},
+    {Msg::QuitButtons, "_OK|_Cancel"},
+    {Msg::MenuProject, "Project"},
+    {Msg::MenuSettings, "Settings..."},
+    {Msg::MenuQuit, "Quit..."},
+    {Msg::SettingsTitle, "GrooveMangler - Settings"},
+    {Msg::PageAudioOutputs, "Audio Outputs"},
+    {Msg::SpeakersLabel, "Speakers:"},
+    {Msg::HeadphonesLabel, "Headphones:"},
+    {Msg::Disabled, "Disabled"},
+    {Msg::SpeakersHelp, "Set this audio device to the output wired to your speakers"},
+    {Msg::HeadphonesHelp, "Set this audio device to the output wired to your headphones"},
+    {Msg::SaveButton, "Save"},
+    {Msg::UseButton, "Use"},
+    {Msg::CancelButton, "Cancel"},
+    {Msg::SaveHelp, "Settings will be saved to disk."},
+    {Msg::UseHelp, "Settings will not be saved to disk."},
+    {Msg::CancelHelp, "Discard changes"},
+    {Msg::SharedUnitCheckLabel, "Do not warn when Speakers and Headphones share one audio device"},
+    {Msg::NullOutput, "Null output"},
+    {Msg::StatusNoSoundDevice, "No sound device found: playing on the null output (silent)."},
+    {Msg::StatusOutputFailed, "%1 stopped working (%2): switched to the null output."},
+    {Msg::StatusSpeakersUnavailable, "Audio device \"%1\" is not available: %2 plays on the null output."},
+    {Msg::StatusRecordBlocksLost, "Recording fell behind: %1 blocks of the mix were lost."},
+    {Msg::DeckATitle, "Deck A"},
+    {Msg::DeckBTitle, "Deck B"},
+    {Msg::NoTrackLoaded, "No track loaded"},
+    {Msg::CueButton, "CUE"},
+    {Msg::HeadphoneMasterLevel, "Phones Mix"},
+    {Msg::HeadphoneCueLevel, "Phones Cue"},
+    {Msg::VolumeLabel, "VOL"},
+    {Msg::CrossFaderLabel, "Cross-fader"},
+    {Msg::MasterLevelLabel, "Master"},
+    {Msg::StatusReady, "Ready."},
+    {Msg::StatusSettingsNotSaved, "Settings could not be saved to %1."},
+    {Msg::StatusHeadphonesUnavailable, "Headphones output could not be opened: headphones are off."},
+};
+static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
+
+std::array<QString, kCount>& texts() {
+  static std::array<QString, kCount> table = [] {
+    std::array<QString, kCount> built{};
+    for (const Entry& entry : kBuiltIn) built[int(entry.id)] = QString::fromUtf8(entry.english);
+    return built;
+  }();
+  return table;
+}
+
+QString unescape(QString text) { return text.replace("\\n", "\n"); }
+
+}  // namespace
+
+const QString& CatalogTable::text(Msg id) {
+  const int index = int(id);
+  Q_ASSERT(index > 0 && index < kCount);
+  return texts()[index];
+}
+
+int CatalogTable::translate(const QString& catalogPath) {
+  if (catalogPath.isEmpty()) return 0;
+  QFile file(catalogPath);
+  if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return 0;
+  QTextStream in(&file);
+  int replaced = 0;
+  while (!in.atEnd()) {
+    const QString line = in.readLine();
+    if (line.isEmpty() || line.startsWith('#')) continue;
+    bool ok = false;
+    const int id = line.section(' ', 0, 0).toInt(&ok);
+    if (!ok || id <= 0 || id >= kCount || line.indexOf(' ') < 0) continue;
+    texts()[id] = unescape(line.section(' ', 1));
+    ++replaced;
+  }
+  return replaced;
+}
+
+QString CatalogTable::catalogPathForLanguage(const QString& programDir) {
+  QString locale;
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    locale = qEnvironmentVariable(variable);
+    if (!locale.isEmpty()) break;
+  }
+  const QString language = locale.section('_', 0, 0).section('.', 0, 0);
+  if (language.isEmpty() || language == "C" || language == "POSIX" || language == "en") return {};
+  const QString path = programDir + "/Catalogs/" + language + "/GrooveMangler.catalog";
+  return QFileInfo::exists(path) ? path : QString();
+}
+
+void CatalogTable::resetToBuiltIn() {
+  for (const Entry& entry : kBuiltIn) texts()[int(entry.id)] = QString::fromUtf8(entry.english);
+}
+
+}  // namespace gm

@@ -1,0 +1,77 @@
+#include "app/Directories.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QtGlobal>
+
+namespace gm {
+namespace {
+
+const char* const kProgDirPrefix = "PROGDIR:";
+
+// Relative names under "PROGDIR:" that the program writes; they live in the user's home directory.
+const QStringList& writtenNames() {
+  static const QStringList names = {"Keyledger", "Config", "Cache", "Recordings", "Playlists"};
+  return names;
+}
+
+QString environmentPath(const char* name) {
+  const QString value = qEnvironmentVariable(name);
+  return value.isEmpty() ? QString() : QDir::cleanPath(QDir(value).absolutePath());
+}
+
+QString firstOf(std::initializer_list<QString> candidates) {
+  for (const QString& candidate : candidates) {
+    if (!candidate.isEmpty()) return QDir::cleanPath(QDir(candidate).absolutePath());
+  }
+  return {};
+}
+
+QString xdgDir(const char* variable, const char* fallbackUnderHome) {
+  const QString value = environmentPath(variable);
+  return value.isEmpty() ? QDir::homePath() + "/" + fallbackUnderHome : value;
+}
+
+bool isWrittenName(const QString& relative) {
+  if (relative.endsWith(".prefs")) return true;
+  const QString first = relative.section('/', 0, 0);
+  return writtenNames().contains(first);
+}
+
+}  // namespace
+
+Directories Directories::resolve(const QString& programDirOption, const QString& homeDirOption,
+                                 const QString& executablePath) {
+  Directories dirs;
+  dirs.programDir_ = firstOf({programDirOption, environmentPath("GROOVEMANGLER_PROGDIR"),
+                              QFileInfo(executablePath).absolutePath()});
+  dirs.homeDir_ = firstOf({homeDirOption, environmentPath("GROOVEMANGLER_HOME"),
+                           xdgDir("XDG_DATA_HOME", ".local/share") + "/GrooveMangler"});
+  dirs.configDir_ = xdgDir("XDG_CONFIG_HOME", ".config") + "/GrooveMangler";
+  const QString runtime = environmentPath("XDG_RUNTIME_DIR");
+  dirs.runtimeDir_ = runtime.isEmpty() ? QString("/tmp/groovemangler-%1").arg(getuid())
+                                       : runtime + "/groovemangler";
+  return dirs;
+}
+
+QString Directories::resolve(const QString& name) const {
+  if (!name.startsWith(kProgDirPrefix)) return name;
+  QString relative = name.mid(int(strlen(kProgDirPrefix)));
+  while (relative.startsWith('/')) relative.remove(0, 1);
+  const QString& root = isWrittenName(relative) ? homeDir_ : programDir_;
+  return relative.isEmpty() ? root : QDir::cleanPath(root + "/" + relative);
+}
+
+bool Directories::ensureDir(const QString& path, bool privateToUser) {
+  if (!QDir().mkpath(path)) return false;
+  if (!privateToUser) return true;
+  // The runtime directory holds the command socket: nobody else may enter it.
+  return chmod(QFile::encodeName(path).constData(), S_IRWXU) == 0;
+}
+
+}  // namespace gm

@@ -1,0 +1,42 @@
+#pragma once
+// Where the program's files live. Two roots: the program directory (read-only resources beside the
+// executable: plug-ins, catalogs, demo tracks) and the home directory (the user's writable data).
+// Names written as "PROGDIR:<relative>" resolve to one or the other; nothing else builds such paths.
+
+#include <QString>
+#include <QStringList>
+
+namespace gm {
+
+class Directories {
+ public:
+  // Roots from explicit values (command line), else the environment (GROOVEMANGLER_PROGDIR,
+  // GROOVEMANGLER_HOME, XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_RUNTIME_DIR), else the defaults:
+  // the executable's directory and $XDG_DATA_HOME/GrooveMangler.
+  static Directories resolve(const QString& programDirOption, const QString& homeDirOption,
+                             const QString& executablePath);
+
+  const QString& programDir() const { return programDir_; }
+  const QString& homeDir() const { return homeDir_; }
+  // $XDG_CONFIG_HOME/GrooveMangler: the permanent settings copy.
+  const QString& configDir() const { return configDir_; }
+  // $XDG_RUNTIME_DIR/groovemangler (or /tmp/groovemangler-UID): the temporary settings copy and the
+  // command socket; lost at reboot.
+  const QString& runtimeDir() const { return runtimeDir_; }
+
+  // "PROGDIR:Keyledger/bpm.db" → <home>/Keyledger/bpm.db; "PROGDIR:Filters" → <progdir>/Filters.
+  // Names that the program writes resolve to the home directory, everything else to the program
+  // directory. A name without the prefix is returned unchanged.
+  QString resolve(const QString& name) const;
+
+  // Creates a directory (and parents) with the given mode when missing; false on failure.
+  static bool ensureDir(const QString& path, bool privateToUser = false);
+
+ private:
+  QString programDir_;
+  QString homeDir_;
+  QString configDir_;
+  QString runtimeDir_;
+};
+
+}  // namespace gm

@@ -1,0 +1,48 @@
+#pragma once
+// The live values of every kept setting, keyed by four-character ids ('AHIS', 'WARN', ...). Owners
+// define their settings with a default; the settings window edits the values in place and the store
+// saves and loads them in two tiers.
+
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace gm {
+
+namespace SettingId {
+inline const QString kSpeakers = QStringLiteral("AHIS");
+inline const QString kHeadphones = QStringLiteral("AHIL");
+inline const QString kNoSharedUnitWarning = QStringLiteral("WARN");
+}  // namespace SettingId
+
+class Settings : public QObject {
+  Q_OBJECT
+ public:
+  explicit Settings(QObject* parent = nullptr);
+
+  // [main-thread] Declares a setting; its type is the default's type (int, bool or text).
+  void define(const QString& id, const QVariant& defaultValue);
+  bool isDefined(const QString& id) const { return defaults_.contains(id); }
+  QStringList ids() const { return defaults_.keys(); }
+
+  QVariant value(const QString& id) const;
+  QString text(const QString& id) const { return value(id).toString(); }
+  int integer(const QString& id) const { return value(id).toInt(); }
+  bool flag(const QString& id) const { return value(id).toBool(); }
+
+  // [main-thread] Converts to the setting's type and notifies when the value changes. Undefined ids
+  // and values that do not convert are ignored.
+  void setValue(const QString& id, const QVariant& value);
+  void resetToDefaults();
+
+ Q_SIGNALS:
+  void changed(const QString& id);
+
+ private:
+  QMap<QString, QVariant> defaults_;
+  QMap<QString, QVariant> values_;
+};
+
+}  // namespace gm

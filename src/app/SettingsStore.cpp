@@ -1,0 +1,41 @@
+#include "app/SettingsStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+
+#include "app/Settings.h"
+
+namespace gm {
+
+SettingsStore::SettingsStore(QString permanentPath, QString temporaryPath)
+    : permanentPath_(std::move(permanentPath)), temporaryPath_(std::move(temporaryPath)) {}
+
+const QString& SettingsStore::path(Tier tier) const {
+  return tier == Tier::Permanent ? permanentPath_ : temporaryPath_;
+}
+
+bool SettingsStore::load(Settings& settings, Tier tier) const {
+  const QString& file = path(tier);
+  if (!QFileInfo(file).isReadable()) return false;
+  QSettings ini(file, QSettings::IniFormat);
+  if (ini.status() != QSettings::NoError) return false;
+  for (const QString& id : settings.ids()) {
+    if (ini.contains(id)) settings.setValue(id, ini.value(id));
+  }
+  return true;
+}
+
+bool SettingsStore::save(const Settings& settings, Tier tier) const {
+  const QString& file = path(tier);
+  if (!QDir().mkpath(QFileInfo(file).absolutePath())) return false;
+  // QSettings writes through a temporary file and renames it, so a full disk never truncates the
+  // previous copy.
+  QSettings ini(file, QSettings::IniFormat);
+  ini.clear();
+  for (const QString& id : settings.ids()) ini.setValue(id, settings.value(id));
+  ini.sync();
+  return ini.status() == QSettings::NoError;
+}
+
+}  // namespace gm

@@ -1,0 +1,26 @@
+#pragma once
+// The status line: background failures and notices for the user. The window shows the last text;
+// the headless program writes each one to standard error.
+
+#include <QObject>
+#include <QString>
+
+namespace gm {
+
+class StatusLine : public QObject {
+  Q_OBJECT
+ public:
+  explicit StatusLine(QObject* parent = nullptr);
+
+  // [main-thread]
+  void show(const QString& text);
+  const QString& text() const { return text_; }
+
+ Q_SIGNALS:
+  void shown(const QString& text);
+
+ private:
+  QString text_;
+};
+
+}  // namespace gm

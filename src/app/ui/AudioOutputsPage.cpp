@@ -1,0 +1,69 @@
+#include "app/ui/AudioOutputsPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QSignalBlocker>
+
+#include "app/Application.h"
+#include "app/CatalogTable.h"
+#include "app/Settings.h"
+#include "audio/AudioBackend.h"
+
+namespace gm {
+
+AudioOutputsPage::AudioOutputsPage(Settings& settings, AudioBackend& backend, QWidget* parent)
+    : QWidget(parent), settings_(settings), backend_(backend) {
+  speakers_ = buildChooser(SettingId::kSpeakers, false, "AHIS");
+  speakers_->setToolTip(msg(Msg::SpeakersHelp));
+  headphones_ = buildChooser(SettingId::kHeadphones, true, "AHIL");
+  headphones_->setToolTip(msg(Msg::HeadphonesHelp));
+  noWarning_ = new QCheckBox(msg(Msg::SharedUnitCheckLabel), this);
+  noWarning_->setObjectName("WARN");
+  connect(noWarning_, &QCheckBox::toggled, this,
+          [this](bool on) { settings_.setValue(SettingId::kNoSharedUnitWarning, on); });
+
+  auto* form = new QFormLayout(this);
+  form->addRow(msg(Msg::SpeakersLabel), speakers_);
+  form->addRow(msg(Msg::HeadphonesLabel), headphones_);
+  form->addRow(noWarning_);
+  connect(&settings_, &Settings::changed, this, &AudioOutputsPage::showSetting);
+  for (const QString& id : {SettingId::kSpeakers, SettingId::kHeadphones, SettingId::kNoSharedUnitWarning}) {
+    showSetting(id);
+  }
+}
+
+QComboBox* AudioOutputsPage::buildChooser(const QString& id, bool withDisabled, const char* name) {
+  auto* chooser = new QComboBox(this);
+  chooser->setObjectName(name);
+  for (const std::string& device : backend_.outputDevices()) {
+    chooser->addItem(QString::fromStdString(device), QString::fromStdString(device));
+  }
+  chooser->addItem(msg(Msg::NullOutput), QString(kNullOutputName));
+  if (withDisabled) chooser->addItem(msg(Msg::Disabled), QString(kHeadphonesDisabled));
+  connect(chooser, &QComboBox::currentIndexChanged, this,
+          [this, chooser, id](int index) { settings_.setValue(id, chooser->itemData(index)); });
+  return chooser;
+}
+
+void AudioOutputsPage::showSetting(const QString& id) {
+  if (id == SettingId::kNoSharedUnitWarning) {
+    const QSignalBlocker quiet(noWarning_);
+    noWarning_->setChecked(settings_.flag(id));
+    return;
+  }
+  QComboBox* chooser = id == SettingId::kSpeakers ? speakers_ : id == SettingId::kHeadphones ? headphones_ : nullptr;
+  if (!chooser) return;
+  const QString device = settings_.text(id);
+  int index = chooser->findData(device);
+  if (index < 0) {
+    // A saved device that is not plugged in now stays selectable, so looking at the page never
+    // changes the setting.
+    chooser->addItem(device, device);
+    index = chooser->count() - 1;
+  }
+  const QSignalBlocker quiet(chooser);
+  chooser->setCurrentIndex(index);
+}
+
+}  // namespace gm

@@ -1,0 +1,46 @@
+#pragma once
+// The main window: decks left and right, the mixer strip between them, the status line below.
+// It only shows the application's models and calls its methods.
+
+#include <QMainWindow>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace gm {
+
+class Application;
+class SettingsWindow;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit MainWindow(Application& app, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  SettingsWindow& settingsWindow() { return *settingsWindow_; }
+  // [main-thread] Closes every window of the program without asking (the quit was confirmed).
+  void closeAll();
+
+  static void applyDarkTheme();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenus();
+  QWidget* buildDeckPlaceholder(int deck);
+  QWidget* buildMixerStrip();
+  QWidget* buildHeadphoneControls();
+  void showLevel(int level, int maximum);
+
+  Application& app_;
+  SettingsWindow* settingsWindow_ = nullptr;
+  QProgressBar* masterMeter_ = nullptr;
+  QLabel* clock_ = nullptr;
+  QLabel* status_ = nullptr;
+  bool closing_ = false;
+};
+
+}  // namespace gm

@@ -1,0 +1,68 @@
+#include "app/ui/SettingsWindow.h"
+
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "app/Application.h"
+#include "app/CatalogTable.h"
+#include "app/ui/AudioOutputsPage.h"
+
+namespace gm {
+
+SettingsWindow::SettingsWindow(Application& app, QWidget* parent) : QWidget(parent, Qt::Window), app_(app) {
+  setWindowTitle(msg(Msg::SettingsTitle));
+  setObjectName("WSET");
+  pageList_ = new QListWidget(this);
+  pageList_->setObjectName("pageList");
+  pageList_->setMaximumWidth(180);
+  pages_ = new QStackedWidget(this);
+  connect(pageList_, &QListWidget::currentRowChanged, pages_, &QStackedWidget::setCurrentIndex);
+
+  auto* body = new QHBoxLayout;
+  body->addWidget(pageList_);
+  body->addWidget(pages_, 1);
+  auto* column = new QVBoxLayout(this);
+  column->addLayout(body, 1);
+  column->addWidget(buildButtons());
+
+  addPage(msg(Msg::PageAudioOutputs), new AudioOutputsPage(app_.settings(), app_.backend(), this));
+  pageList_->setCurrentRow(0);
+  resize(640, 360);
+}
+
+void SettingsWindow::addPage(const QString& title, QWidget* page) {
+  pageList_->addItem(title);
+  pages_->addWidget(page);
+}
+
+void SettingsWindow::open() {
+  show();
+  raise();
+  activateWindow();
+}
+
+QWidget* SettingsWindow::buildButtons() {
+  auto* row = new QWidget(this);
+  auto* layout = new QHBoxLayout(row);
+  auto addButton = [&](Msg label, Msg help, const char* name, void (Application::*action)()) {
+    auto* button = new QPushButton("&" + msg(label), row);
+    button->setObjectName(name);
+    button->setToolTip(msg(help));
+    layout->addWidget(button);
+    connect(button, &QPushButton::clicked, this, [this, action] {
+      (app_.*action)();
+      close();
+    });
+  };
+  addButton(Msg::SaveButton, Msg::SaveHelp, "save", &Application::saveSettings);
+  layout->addStretch(1);
+  addButton(Msg::UseButton, Msg::UseHelp, "use", &Application::useSettings);
+  layout->addStretch(1);
+  addButton(Msg::CancelButton, Msg::CancelHelp, "cancel", &Application::cancelSettings);
+  return row;
+}
+
+}  // namespace gm

@@ -1,0 +1,35 @@
+#include "app/ui/ValueBinding.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QSignalBlocker>
+
+#include "app/BoundedValue.h"
+
+namespace gm {
+
+void ValueBinding::bind(QAbstractSlider& control, BoundedValue& model) {
+  control.setRange(model.minimum(), model.maximum());
+  control.setValue(model.value());
+  control.setEnabled(model.enabled());
+  QObject::connect(&control, &QAbstractSlider::valueChanged, &model, &BoundedValue::setValue);
+  QObject::connect(&model, &BoundedValue::valueChanged, &control, [&control](int value) {
+    const QSignalBlocker quiet(control);
+    control.setValue(value);
+  });
+  QObject::connect(&model, &BoundedValue::enabledChanged, &control, &QWidget::setEnabled);
+}
+
+void ValueBinding::bind(QAbstractButton& toggle, BoundedValue& model) {
+  toggle.setCheckable(true);
+  toggle.setChecked(model.value() != 0);
+  toggle.setEnabled(model.enabled());
+  QObject::connect(&toggle, &QAbstractButton::toggled, &model, [&model](bool on) { model.setValue(on ? 1 : 0); });
+  QObject::connect(&model, &BoundedValue::valueChanged, &toggle, [&toggle](int value) {
+    const QSignalBlocker quiet(toggle);
+    toggle.setChecked(value != 0);
+  });
+  QObject::connect(&model, &BoundedValue::enabledChanged, &toggle, &QWidget::setEnabled);
+}
+
+}  // namespace gm
