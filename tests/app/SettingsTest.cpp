@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "app/Application.h"
+#include "app/Settings.h"
+#include "app/SettingsStore.h"
+#include "support/FakeAudioBackend.h"
+#include "support/ScriptedRequester.h"
+#include "support/TestDirectories.h"
+
+namespace gm {
+namespace {
+
+using testing::FakeAudioBackend;
+using testing::ScriptedRequester;
+using testing::TestDirectories;
+
+TEST(SettingsTest, TwoTiersBehaveLikeSaveUseAndCancel) {
+  TestDirectories dirs;
+  FakeAudioBackend backend({"Card A", "Card B"});
+  ScriptedRequester requester;
+  {
+    Application app(dirs.directories(), backend, requester);
+    ASSERT_TRUE(app.create());
+    EXPECT_EQ(app.settings().text("AHIS"), "Card A");  // the system's default device
+
+    app.settings().setValue("AHIS", "Card B");
+    app.saveSettings();
+    app.settings().setValue("AHIS", "Card A");
+    app.useSettings();
+    EXPECT_EQ(app.masterOutput()->deviceName(), "Card A");
+
+    // "Cancel" brings back what was last used, not the default and not the saved copy.
+    app.settings().setValue("AHIS", kNullOutputName);
+    app.cancelSettings();
+    EXPECT_EQ(app.settings().text("AHIS"), "Card A");
+  }
+  // The next session starts from the saved copy, not from what was used.
+  Application next(dirs.directories(), backend, requester);
+  ASSERT_TRUE(next.create());
+  EXPECT_EQ(next.settings().text("AHIS"), "Card B");
+  EXPECT_EQ(next.masterOutput()->deviceName(), "Card B");
+  next.settings().setValue("AHIS", "Card A");
+  next.cancelSettings();
+  EXPECT_EQ(next.settings().text("AHIS"), "Card B");
+}
+
+TEST(SettingsTest, MissingDamagedOrForeignValuesLeaveDefaults) {
+  TestDirectories dirs;
+  Settings settings;
+  settings.define("KSTV", 128);
+  settings.define("FILR", QString("mix"));
+  SettingsStore store(dirs.path("config/settings.ini"), dirs.path("runtime/settings.ini"));
+  EXPECT_FALSE(store.load(settings, SettingsStore::Tier::Permanent));
+  EXPECT_EQ(settings.integer("KSTV"), 128);
+
+  QFile file(dirs.path("config/settings.ini"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("\x01\x02garbage\n[General]\nKSTV=not-a-number\nZZZZ=5\nFILR=set\n");
+  file.close();
+  EXPECT_TRUE(store.load(settings, SettingsStore::Tier::Permanent));
+  EXPECT_EQ(settings.integer("KSTV"), 128);
+  EXPECT_EQ(settings.text("FILR"), "set");
+  EXPECT_FALSE(settings.isDefined("ZZZZ"));
+}
+
+TEST(SettingsTest, AFailedSaveIsReportedAndKeepsThePreviousCopy) {
+  TestDirectories dirs;
+  Settings settings;
+  settings.define("FILR", QString("mix"));
+  SettingsStore good(dirs.path("config/settings.ini"), dirs.path("runtime/settings.ini"));
+  ASSERT_TRUE(good.save(settings, SettingsStore::Tier::Permanent));
+  // A temporary copy whose directory cannot be made (a file stands in its way) fails to save.
+  QFile blocker(dirs.path("runtime/blocked"));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  SettingsStore blocked(dirs.path("config/settings.ini"), dirs.path("runtime/blocked/settings.ini"));
+  settings.setValue("FILR", "other");
+  EXPECT_FALSE(blocked.save(settings, SettingsStore::Tier::Temporary));
+  Settings reread;
+  reread.define("FILR", QString());
+  ASSERT_TRUE(good.load(reread, SettingsStore::Tier::Permanent));
+  EXPECT_EQ(reread.text("FILR"), "mix");
+}
+
+TEST(SettingsTest, ValuesConvertToTheirTypeAndNotifyOnlyOnChange) {
+  Settings settings;
+  settings.define("WARN", false);
+  settings.define("KSTV", 128);
+  int notifications = 0;
+  QObject::connect(&settings, &Settings::changed, [&notifications] { ++notifications; });
+  settings.setValue("KSTV", "200");
+  settings.setValue("KSTV", 200);
+  settings.setValue("NOPE", 1);
+  settings.setValue("WARN", "true");
+  EXPECT_EQ(settings.integer("KSTV"), 200);
+  EXPECT_TRUE(settings.flag("WARN"));
+  EXPECT_EQ(notifications, 2);
+  settings.resetToDefaults();
+  EXPECT_EQ(settings.integer("KSTV"), 128);
+  EXPECT_EQ(notifications, 4);
+}
+
+}  // namespace
+}  // namespace gm

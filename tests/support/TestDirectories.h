@@ -1,0 +1,26 @@
+#pragma once
+// A private set of directories for one test: program, home, config and runtime directories inside
+// one temporary directory, with the environment pointing at them while the object lives.
+
+#include <QTemporaryDir>
+
+#include "app/Directories.h"
+
+namespace gm::testing {
+
+class TestDirectories {
+ public:
+  TestDirectories();
+  ~TestDirectories();
+
+  const Directories& directories() const { return directories_; }
+  QString path(const QString& relative) const { return root_.filePath(relative); }
+
+ private:
+  QTemporaryDir root_;
+  Directories directories_;
+  QByteArray savedConfig_;
+  QByteArray savedRuntime_;
+};
+
+}  // namespace gm::testing
