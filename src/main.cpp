@@ -41,6 +41,7 @@ int runHeadless(int argc, char** argv, const CommandLine& line) {
   QObject::connect(&breakSignal, &BreakSignal::received, &app, &Application::endByBreakSignal);
   QObject::connect(&app, &Application::quitRequested, &qtApp, &QCoreApplication::quit, Qt::QueuedConnection);
   if (!app.create()) return 1;
+  app.loadFiles(line.files);
   std::fprintf(stderr, "GrooveMangler: running headless on \"%s\"; SIGINT or SIGTERM ends it.\n",
                app.masterOutput()->deviceName().c_str());
   return qtApp.exec();
@@ -64,6 +65,7 @@ int runWindowed(int argc, char** argv, const CommandLine& line) {
   QObject::connect(&app, &Application::quitRequested, &qtApp, &QCoreApplication::quit, Qt::QueuedConnection);
   if (!app.create()) return 1;
   window.show();
+  app.loadFiles(line.files);
   return qtApp.exec();
 }
 

@@ -22,7 +22,11 @@ Application::Application(Directories directories, AudioBackend& backend, Request
       backend_(backend),
       requester_(requester),
       store_(directories_.configDir() + "/settings.ini", directories_.runtimeDir() + "/settings.ini") {
+  deckA_.link(&deckB_);
+  deckB_.link(&deckA_);
+  for (Deck* deck : {&deckA_, &deckB_}) connect(deck, &Deck::loadFailed, &status_, &StatusLine::show);
   defineSettings();
+  createDeckControls();
   connectControls();
   connect(&tick_, &QTimer::timeout, this, &Application::appTick);
 }
@@ -33,6 +37,25 @@ void Application::defineSettings() {
   settings_.define(SettingId::kSpeakers, qs(backend_.defaultDevice()));
   settings_.define(SettingId::kHeadphones, QString(kNullOutputName));
   settings_.define(SettingId::kNoSharedUnitWarning, false);
+  settings_.define(SettingId::kPitchRange, 1000);
+  settings_.define(SettingId::kBpmLowerLimit, 40);
+  settings_.define(SettingId::kBpmUpperLimit, 240);
+}
+
+void Application::applyDeckRanges() {
+  const int range = settings_.integer(SettingId::kPitchRange);
+  const int lower = settings_.integer(SettingId::kBpmLowerLimit);
+  const int upper = settings_.integer(SettingId::kBpmUpperLimit);
+  controlsA_->setRanges(range, lower, upper);
+  controlsB_->setRanges(range, lower, upper);
+}
+
+void Application::createDeckControls() {
+  const int range = settings_.integer(SettingId::kPitchRange);
+  const int lower = settings_.integer(SettingId::kBpmLowerLimit);
+  const int upper = settings_.integer(SettingId::kBpmUpperLimit);
+  controlsA_ = std::make_unique<DeckControls>(deckA_, range, lower, upper);
+  controlsB_ = std::make_unique<DeckControls>(deckB_, range, lower, upper);
 }
 
 void Application::connectControls() {
@@ -47,6 +70,7 @@ void Application::connectControls() {
 bool Application::create() {
   tick_.start(10);  // the first tick comes early, the rest every 25 ms
   loadStartupSettings();
+  applyDeckRanges();
   if (!appStartAudio()) {
     requester_.request(msg(Msg::ErrorTitle), msg(Msg::FailedAtInstanciating), "*" + msg(Msg::OkButton));
     return false;
@@ -70,6 +94,8 @@ void Application::appTick() {
     clockText_ = clock;
     Q_EMIT clockChanged(clockText_);
   }
+  deckA_.periodicUpdate();
+  deckB_.periodicUpdate();
   if (!engine_) return;
   replaceFailedOutputs();
   engine_->drainRecordBlocks();
@@ -107,6 +133,13 @@ bool Application::appQuit() {
 
 void Application::endByBreakSignal() { Q_EMIT quitRequested(); }
 
+void Application::loadFiles(const QStringList& files) {
+  for (int i = 0; i < std::min<int>(int(files.size()), 2); ++i) {
+    Deck& target = deck(i == 0 ? kDeckA : kDeckB);
+    if (!target.loadEntry(TrackEntry::fromPath(files[i]))) status_.show(msg(Msg::LoadFailed).arg(files[i], "the deck is busy"));
+  }
+}
+
 }  // namespace gm
 
 namespace gm {
@@ -122,6 +155,8 @@ bool Application::appStartAudio() {
   if (headphones != kHeadphonesDisabled) headphones_ = openHeadphones(headphones, master_ ? master_->deviceName() : speakers);
   std::size_t blockFrames = master_ ? master_->blockFrames() : 0;
   if (headphones_) blockFrames = std::max(blockFrames, headphones_->blockFrames());
+  deckA_.prepare(blockFrames);
+  deckB_.prepare(blockFrames);
   engine_ = MixEngine::create(&deckA_, &deckB_, blockFrames);
   if (!engine_ || !master_ || !master_->connect(*engine_, MixEngine::kMasterPort)) {
     appStopAudio();

@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include "app/BoundedValue.h"
@@ -20,6 +21,8 @@
 #include "audio/AudioOutput.h"
 #include "audio/BlockRenderer.h"
 #include "audio/MixEngine.h"
+#include "tracks/Deck.h"
+#include "tracks/DeckControls.h"
 
 namespace gm {
 
@@ -34,7 +37,7 @@ class Application : public QObject {
   Q_OBJECT
  public:
   static constexpr int kTickMs = 25;
-  enum Deck { kDeckA = 1, kDeckB = 2 };
+  enum DeckNumber { kDeckA = 1, kDeckB = 2 };
 
   Application(Directories directories, AudioBackend& backend, Requester& requester,
               QObject* parent = nullptr);
@@ -66,6 +69,13 @@ class Application : public QObject {
   BoundedValue& headphoneMasterLevel() { return headphoneMasterLevel_; }
   BoundedValue& headphoneCueLevel() { return headphoneCueLevel_; }
 
+  Deck& deck(int deck) { return deck == kDeckB ? deckB_ : deckA_; }
+  // The deck control panels' behaviour (pitch and BPM sliders, loop buttons, ...).
+  DeckControls& deckControls(int deck) { return deck == kDeckB ? *controlsB_ : *controlsA_; }
+  // [main-thread] Loads the first file into deck A and the second into deck B; a file that cannot be
+  // loaded is reported in the deck's title line and the status line.
+  void loadFiles(const QStringList& files);
+
   Settings& settings() { return settings_; }
   StatusLine& status() { return status_; }
   const Directories& directories() const { return directories_; }
@@ -86,6 +96,8 @@ class Application : public QObject {
 
  private:
   void defineSettings();
+  void createDeckControls();
+  void applyDeckRanges();
   void connectControls();
   void loadStartupSettings();
   std::unique_ptr<AudioOutput> openSpeakers(const std::string& device);
@@ -115,8 +127,10 @@ class Application : public QObject {
   BoundedValue headphoneMasterLevel_{0, 255, 255};
   BoundedValue headphoneCueLevel_{0, 255, 255};
 
-  SilentRenderer deckA_;  // the decks' renders until decks exist
-  SilentRenderer deckB_;
+  Deck deckA_{0};
+  Deck deckB_{1};
+  std::unique_ptr<DeckControls> controlsA_;
+  std::unique_ptr<DeckControls> controlsB_;
   std::unique_ptr<MixEngine> engine_;  // declared before the outputs that pull from it
   std::unique_ptr<AudioOutput> master_;
   std::unique_ptr<AudioOutput> headphones_;

@@ -16,7 +16,19 @@ void BoundedValue::setValue(int value) {
   Q_EMIT valueChanged(value_);
 }
 
-void BoundedValue::setValueSilently(int value) { value_ = clamp(value); }
+void BoundedValue::setValueSilently(int value) {
+  const int clamped = clamp(value);
+  if (clamped == value_) return;
+  value_ = clamped;
+  Q_EMIT displayChanged(value_);
+}
+
+void BoundedValue::setRange(int minimum, int maximum) {
+  minimum_ = minimum;
+  maximum_ = std::max(minimum, maximum);
+  Q_EMIT rangeChanged(minimum_, maximum_);
+  setValueSilently(value_);
+}
 
 void BoundedValue::setEnabled(bool enabled) {
   if (enabled == enabled_) return;

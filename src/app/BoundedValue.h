@@ -20,20 +20,27 @@ class BoundedValue : public QObject {
 
   // [main-thread] Clamps to the range; notifies only when the value changes.
   void setValue(int value);
-  // [main-thread] Moves the value without notifying (a mirror update that must not echo back).
+  // [main-thread] Moves the value without triggering its behaviour: only the controls that show it
+  // follow (a slider moved to match the deck must not set the deck a second time).
   void setValueSilently(int value);
+  // [main-thread] A new range (a setting changed); the value is clamped into it silently.
+  void setRange(int minimum, int maximum);
   // [main-thread] Greys out the controls that show this value.
   void setEnabled(bool enabled);
 
  Q_SIGNALS:
+  // A new value: behaviour and views follow.
   void valueChanged(int value);
+  // A value moved silently: only views follow.
+  void displayChanged(int value);
   void enabledChanged(bool enabled);
+  void rangeChanged(int minimum, int maximum);
 
  private:
   int clamp(int value) const;
 
-  const int minimum_;
-  const int maximum_;
+  int minimum_;
+  int maximum_;
   const int initial_;
   int value_;
   bool enabled_ = true;

@@ -68,6 +68,14 @@ constexpr Entry kBuiltIn[] = {
     {Msg::StatusReady, "Ready."},
     {Msg::StatusSettingsNotSaved, "Settings could not be saved to %1."},
     {Msg::StatusHeadphonesUnavailable, "Headphones output could not be opened: headphones are off."},
+    {Msg::NotEnoughResources, "Not enough resources available for loading this sample."},
+    {Msg::LoadFailed, "Couldn't load %1: %2."},
+    {Msg::FilterOnButton, "On"},
+    {Msg::FilterOnOffSuffix, " On/Off"},
+    {Msg::PluginNameColumn, "Name"},
+    {Msg::PluginVersionColumn, "Version"},
+    {Msg::PageBeatDetectors, "Beat Detectors"},
+    {Msg::PageFilters, "Filters"},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

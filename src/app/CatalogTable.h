@@ -51,6 +51,14 @@ enum class Msg : int {
   StatusReady,
   StatusSettingsNotSaved,
   StatusHeadphonesUnavailable,
+  NotEnoughResources,
+  LoadFailed,
+  FilterOnButton,
+  FilterOnOffSuffix,
+  PluginNameColumn,
+  PluginVersionColumn,
+  PageBeatDetectors,
+  PageFilters,
   Count  // keep last
 };
 

@@ -15,6 +15,9 @@ namespace SettingId {
 inline const QString kSpeakers = QStringLiteral("AHIS");
 inline const QString kHeadphones = QStringLiteral("AHIL");
 inline const QString kNoSharedUnitWarning = QStringLiteral("WARN");
+inline const QString kPitchRange = QStringLiteral("PTXR");
+inline const QString kBpmLowerLimit = QStringLiteral("BPML");
+inline const QString kBpmUpperLimit = QStringLiteral("BPMU");
 }  // namespace SettingId
 
 class Settings : public QObject {

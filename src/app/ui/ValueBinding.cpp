@@ -13,11 +13,18 @@ void ValueBinding::bind(QAbstractSlider& control, BoundedValue& model) {
   control.setValue(model.value());
   control.setEnabled(model.enabled());
   QObject::connect(&control, &QAbstractSlider::valueChanged, &model, &BoundedValue::setValue);
-  QObject::connect(&model, &BoundedValue::valueChanged, &control, [&control](int value) {
+  auto mirror = [&control](int value) {
     const QSignalBlocker quiet(control);
     control.setValue(value);
-  });
+  };
+  QObject::connect(&model, &BoundedValue::valueChanged, &control, mirror);
+  QObject::connect(&model, &BoundedValue::displayChanged, &control, mirror);
   QObject::connect(&model, &BoundedValue::enabledChanged, &control, &QWidget::setEnabled);
+  QObject::connect(&model, &BoundedValue::rangeChanged, &control, [&control, &model](int minimum, int maximum) {
+    const QSignalBlocker quiet(control);
+    control.setRange(minimum, maximum);
+    control.setValue(model.value());
+  });
 }
 
 void ValueBinding::bind(QAbstractButton& toggle, BoundedValue& model) {
@@ -25,10 +32,12 @@ void ValueBinding::bind(QAbstractButton& toggle, BoundedValue& model) {
   toggle.setChecked(model.value() != 0);
   toggle.setEnabled(model.enabled());
   QObject::connect(&toggle, &QAbstractButton::toggled, &model, [&model](bool on) { model.setValue(on ? 1 : 0); });
-  QObject::connect(&model, &BoundedValue::valueChanged, &toggle, [&toggle](int value) {
+  auto mirror = [&toggle](int value) {
     const QSignalBlocker quiet(toggle);
     toggle.setChecked(value != 0);
-  });
+  };
+  QObject::connect(&model, &BoundedValue::valueChanged, &toggle, mirror);
+  QObject::connect(&model, &BoundedValue::displayChanged, &toggle, mirror);
   QObject::connect(&model, &BoundedValue::enabledChanged, &toggle, &QWidget::setEnabled);
 }
 

@@ -1,0 +1,167 @@
+#pragma once
+// A deck: the loaded track, its transport (play, seek, cue, loops, tempo, bends, jog, sync) and its
+// render for the mixing engine. Transport runs on the main thread, decoding on the deck's loader
+// thread, rendering on the master output's thread; the deck lock guards the voice between them and
+// is held by the main thread and the loader only for a few assignments.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include <QObject>
+#include <QString>
+
+#include "app/Worker.h"
+#include "audio/BlockRenderer.h"
+#include "audio/SpscQueue.h"
+#include "audio/VoiceRenderer.h"
+#include "groovemangler_plugin.h"
+#include "tracks/SampleData.h"
+#include "tracks/TrackEntry.h"
+
+namespace gm {
+
+class Deck : public QObject, public BlockRenderer {
+  Q_OBJECT
+ public:
+  static constexpr std::int32_t kMinBpm = 6000;
+  static constexpr std::int32_t kMaxBpm = 24000;
+  static constexpr std::uint32_t kFlaggedPosition = 0x80000000u;
+
+  // deckIndex 0 is deck A, 1 is deck B.
+  explicit Deck(int deckIndex, QObject* parent = nullptr);
+  ~Deck() override;
+
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  // [main-thread] The clock that times jog detents (tests substitute their own).
+  void setClock(Clock clock) { clock_ = std::move(clock); }
+
+  // [main-thread] The other deck, whose next beat a cue jump waits for.
+  void link(Deck* other) { linked_ = other; }
+  // [main-thread, audio stopped] Sizes the render's buffers for blocks of up to this many frames.
+  void prepare(std::size_t maxBlockFrames);
+
+  // [main-thread] Loading. False when refused (playing, busy, no file).
+  bool loadEntry(const TrackEntry& entry);
+
+  // [main-thread] Transport.
+  bool play();
+  void pause();
+  void togglePlay();
+  void setPosition(std::int64_t frame);
+  void rewind() { setPosition(0); }
+  void cuePoint(int jump);  // 0 sets the cue at the position, 1 jumps to it
+  void shiftCue(int deltaBytes);
+  void loop(int type, bool on);
+  void setPitch(std::int32_t pitch);
+  void setBpm(std::int32_t bpm);
+  void setDetectedBpm(std::int32_t bpm);
+  void setBendStep(std::int32_t step);
+  void bendDown(bool held);
+  void bendUp(bool held);
+  void jog(int detents);
+  bool sync();  // pitch to the linked deck's tempo, within ±10 %
+  void setVolumePercent(std::int32_t percent);
+  void setBalance(std::int32_t balance);
+
+  // [main-thread] The 25 ms periodic update: applies what the render posted (positions, end of track).
+  void periodicUpdate();
+
+  // [audio-thread] The engine's call, once per master block.
+  void renderBlock(SampleBlock block) override;
+
+  // [main-thread] State for views and tests.
+  int deckIndex() const { return deckIndex_; }
+  bool playing() const { return playing_.load(std::memory_order_relaxed); }
+  bool busy() const { return busy_; }
+  bool hasTrack() const;
+  const QString& title() const { return title_; }
+  std::shared_ptr<const SampleData> sample() const { return sample_; }
+  std::int32_t frames() const;
+  std::int32_t positionFrames() const { return positionFrames_; }  // last position reported
+  std::int32_t cueFrame() const;
+  std::int32_t cueBytes() const { return cueBytes_; }
+  std::int32_t loopStart() const { return navigatorLoopStart_; }
+  std::int32_t loopEnd() const { return navigatorLoopEnd_; }
+  std::int32_t pitch() const { return pitch_; }
+  std::int32_t bpm() const { return bpm_; }
+  std::int32_t currentBpm() const { return currentBpm_; }
+  std::int32_t bendStep() const { return bendStep_; }
+  std::int32_t volumePercent() const { return volumePercent_; }
+  QString bpmText() const;
+  QString elapsedText() const;
+  QString remainingText() const;
+  // [main-thread] A copy of the voice as the renderer sees it (taken under the lock).
+  gm_voice_state voiceSnapshot() const;
+
+ Q_SIGNALS:
+  void titleChanged(const QString& title);
+  void playingChanged(bool playing);
+  void positionChanged(std::int32_t frame, bool flagged);
+  void cueChanged(std::int32_t cueBytes);
+  void loopChanged(std::int32_t start, std::int32_t end);
+  void pitchChanged(std::int32_t pitch);
+  void bpmChanged(std::int32_t bpm);
+  void currentBpmChanged(std::int32_t currentBpm);
+  void loadProgress(std::int32_t percent);
+  void loaded();
+  // The track could not be loaded; the title line says why.
+  void loadFailed(const QString& message);
+  void recentre();
+  void peakChanged(std::int32_t peak);
+
+ private:
+  struct RenderEvent {
+    enum Kind : std::int32_t { Position, EndOfTrack } kind;
+    std::uint32_t value;
+  };
+
+  void openAndDecode(const std::string& path);
+  void attachSample(const std::shared_ptr<SampleData>& sample);
+  void onLoadProgress(const std::shared_ptr<SampleData>& sample);
+  void onLoadFinished(const std::shared_ptr<SampleData>& sample);
+  void onLoadFailed(const QString& path, const QString& reason);
+  void onAnalysisFinished();
+  void detachTrack();
+  void setPlaying(bool playing);
+  void discardRenderEvents();
+  void updateCurrentBpm();
+  void showLoopOnNavigator();
+  void advanceBend();
+  void postRenderEvent(RenderEvent event);
+
+  const int deckIndex_;
+  Deck* linked_ = nullptr;
+  mutable std::mutex lock_;  // the deck lock: voice_, bend state, renderer
+  gm_voice_state voice_{};
+  VoiceRenderer renderer_;
+  std::int32_t bendOffset_ = 0;
+  std::int32_t bendCountdown_ = 0;
+  std::int32_t bendFactor_ = 0;
+  std::uint32_t loopBlocks_ = 0;
+  SpscQueue<RenderEvent> renderEvents_{256};
+
+  std::atomic<bool> playing_{false};
+  bool busy_ = false;
+  std::shared_ptr<SampleData> sample_;
+  QString title_;
+  std::int32_t positionFrames_ = 0;
+  std::int32_t cueBytes_ = 0;
+  std::int32_t navigatorLoopStart_ = 0;
+  std::int32_t navigatorLoopEnd_ = 0;
+  std::int32_t pitch_ = 10000;
+  std::int32_t bpm_ = 0;
+  std::int32_t currentBpm_ = 0;
+  std::int32_t bendStep_ = 10;
+  std::int32_t volumePercent_ = 100;
+  std::int32_t seconds_ = 0;
+  std::int32_t secondsAtPitch_ = 0;
+  std::chrono::steady_clock::time_point lastJogTime_{};
+  Clock clock_ = [] { return std::chrono::steady_clock::now(); };
+  Worker loader_;  // last: its thread stops before the rest of the deck goes away
+};
+
+}  // namespace gm

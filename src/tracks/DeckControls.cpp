@@ -1,0 +1,95 @@
+#include "tracks/DeckControls.h"
+
+#include "tracks/Deck.h"
+
+namespace gm {
+
+DeckControls::DeckControls(Deck& deck, int pitchRange, int bpmMinimum, int bpmMaximum, QObject* parent)
+    : QObject(parent), deck_(deck) {
+  pitchSlider_ = new BoundedValue(10000 - pitchRange, 10000 + pitchRange, 10000, this);
+  bpmSlider_ = new BoundedValue(bpmMinimum * 100, bpmMaximum * 100, bpmMinimum * 100, this);
+  for (int i = 0; i < kLoopButtons; ++i) {
+    loopButtons_[std::size_t(i)] = new BoundedValue(0, 1, 0, this);
+    connect(loopButtons_[std::size_t(i)], &BoundedValue::valueChanged, this,
+            [this, i](int selected) { pressLoop(i, selected != 0); });
+  }
+  connectDeck();
+}
+
+void DeckControls::connectDeck() {
+  connect(pitchSlider_, &BoundedValue::valueChanged, &deck_, &Deck::setPitch);
+  connect(&deck_, &Deck::pitchChanged, this, [this](std::int32_t pitch) { pitchSlider_->setValueSilently(pitch); });
+  connect(bpmSlider_, &BoundedValue::valueChanged, &deck_, &Deck::setBpm);
+  // A detected tempo moves the BPM slider, which sets the deck's tempo like a hand on the slider would.
+  connect(&deck_, &Deck::currentBpmChanged, this, [this] {
+    if (deck_.bpm() != 0 && bpmSlider_->value() != deck_.bpm()) bpmSlider_->setValue(deck_.bpm());
+  });
+  connect(&playButton_, &BoundedValue::valueChanged, this, [this](int pressed) {
+    if (pressed && !deck_.play()) playButton_.setValueSilently(0);
+    if (!pressed) deck_.pause();
+  });
+  connect(&deck_, &Deck::playingChanged, this, [this](bool playing) { playButton_.setValueSilently(playing ? 1 : 0); });
+}
+
+const char* DeckControls::loopLabel(int index) {
+  static const char* const labels[kLoopButtons] = {"64", "32", "16", "8", "4", "2", "1", "1/2", "1/4", "1/8", "1/16", "1/32"};
+  return labels[index];
+}
+
+void DeckControls::pitchUp(int units) { pitchSlider_->setValue(pitchSlider_->value() + units); }
+
+void DeckControls::pitchDown(int units) { pitchSlider_->setValue(pitchSlider_->value() - units); }
+
+void DeckControls::pressLoop(int index, bool selected) {
+  BoundedValue& button = loopButton(index);
+  if (!deck_.playing()) {
+    // Loops are set against the running beat only: pressed while paused, the button pops back up.
+    button.setValueSilently(0);
+    return;
+  }
+  if (selected) releaseLoops(index);
+  deck_.loop(loopType(index), selected);
+}
+
+int DeckControls::selectedLoop() const {
+  for (int i = 0; i < kLoopButtons; ++i) {
+    if (loopButtons_[std::size_t(i)]->value()) return i;
+  }
+  return -1;
+}
+
+void DeckControls::releaseLoops(int except) {
+  for (int i = 0; i < kLoopButtons; ++i) {
+    if (i != except) loopButtons_[std::size_t(i)]->setValueSilently(0);
+  }
+}
+
+void DeckControls::loopDouble() {
+  const int selected = selectedLoop();
+  if (selected > 0) loopButton(selected - 1).setValue(1);
+}
+
+void DeckControls::loopHalve() {
+  const int selected = selectedLoop();
+  if (selected >= 0 && selected < kLoopButtons - 1) loopButton(selected + 1).setValue(1);
+}
+
+void DeckControls::loopStop() {
+  const int selected = selectedLoop();
+  if (selected < 0) return;
+  releaseLoops(-1);
+  deck_.loop(0, false);
+}
+
+bool DeckControls::sync() {
+  // The deck moves the slider back silently through its pitch notification, so the slider does not
+  // set the pitch a second time.
+  return deck_.sync();
+}
+
+void DeckControls::setRanges(int pitchRange, int bpmMinimum, int bpmMaximum) {
+  pitchSlider_->setRange(10000 - pitchRange, 10000 + pitchRange);
+  bpmSlider_->setRange(bpmMinimum * 100, bpmMaximum * 100);
+}
+
+}  // namespace gm

@@ -1,0 +1,56 @@
+#pragma once
+// The deck control panel's behaviour, apart from its widgets: the pitch and BPM sliders, "+1"/"-1",
+// play, the twelve loop buttons with "Loop x2", "Loop /2" and "Loop Stop", the bend buttons and sync.
+// The window, the command port and mapped events all press these same controls.
+
+#include <array>
+
+#include <QObject>
+
+#include "app/BoundedValue.h"
+
+namespace gm {
+
+class Deck;
+
+class DeckControls : public QObject {
+  Q_OBJECT
+ public:
+  static constexpr int kLoopButtons = 12;
+
+  // pitchRange: the "Pitch" setting (the slider spans 10000 ± range); bpmMinimum/Maximum in whole BPM.
+  DeckControls(Deck& deck, int pitchRange, int bpmMinimum, int bpmMaximum, QObject* parent = nullptr);
+
+  Deck& deck() { return deck_; }
+  BoundedValue& pitchSlider() { return *pitchSlider_; }
+  BoundedValue& bpmSlider() { return *bpmSlider_; }
+  BoundedValue& playButton() { return playButton_; }
+  // Loop buttons from the longest ("64", type 12) to the shortest ("1/32", type 1).
+  BoundedValue& loopButton(int index) { return *loopButtons_[std::size_t(index)]; }
+  static const char* loopLabel(int index);
+  static int loopType(int index) { return kLoopButtons - index; }
+
+  // [main-thread]
+  void pitchUp(int units = 1);
+  void pitchDown(int units = 1);
+  void pressLoop(int index, bool selected);
+  void loopDouble();  // "Loop x2"
+  void loopHalve();   // "Loop /2"
+  void loopStop();    // "Loop Stop"
+  bool sync();
+  // New ranges from the settings ("Pitch" range; BPM limits in whole BPM).
+  void setRanges(int pitchRange, int bpmMinimum, int bpmMaximum);
+
+ private:
+  void connectDeck();
+  int selectedLoop() const;
+  void releaseLoops(int except);
+
+  Deck& deck_;
+  BoundedValue* pitchSlider_ = nullptr;
+  BoundedValue* bpmSlider_ = nullptr;
+  BoundedValue playButton_{0, 1, 0};
+  std::array<BoundedValue*, kLoopButtons> loopButtons_{};
+};
+
+}  // namespace gm

@@ -1,0 +1,41 @@
+#pragma once
+// One decoded track with its analysis arrays, owned by the deck that loaded it. The loader fills it
+// on its thread; the main thread meanwhile reads only the overview words below `overviewCount`.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tracks/TrackKey.h"
+
+namespace gm {
+
+struct SampleData {
+  static constexpr std::int32_t kBlockFrames = 220;
+
+  // A zeroed record for `frames` frames; nullptr when the memory cannot be had.
+  static std::shared_ptr<SampleData> allocate(std::int64_t frames);
+
+  std::vector<std::int16_t> pcm;  // frames × 2 interleaved samples, left then right
+  std::int32_t byteSize = 0;      // frames × 4
+  std::int32_t frames = 0;
+  std::int32_t seconds = 0;       // frames / the file's sample rate
+  std::int32_t sampleRate = 0;
+  std::int16_t maxSample = 0;     // over both channels
+  std::int16_t minSample = 0;
+  std::int32_t peak = 0;          // largest magnitude of the left channel
+  // One word per 220-frame block: bits 31-16 the largest, bits 15-0 the smallest left sample.
+  std::vector<std::uint32_t> overview;
+  std::atomic<std::int32_t> overviewCount{0};  // words filled so far (release-published by the loader)
+  std::int32_t blockCount = 0;                 // frames / 220
+  std::int32_t detectedBpm = 0;                // hundredths of BPM; 0 = none
+  std::int32_t loadPercent = 0;
+  TrackDigest digest{};
+  std::string key;         // 16 hexadecimal digits
+  std::string scriptPath;  // "Keyledger/<key>.rx"
+  bool analysisDone = false;
+};
+
+}  // namespace gm

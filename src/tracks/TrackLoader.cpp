@@ -1,0 +1,155 @@
+#include "tracks/TrackLoader.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <vector>
+
+#include "tracks/MediaDecoder.h"
+
+namespace gm {
+
+// Running extremes, peak and overview words over the frames as they are decoded.
+class TrackLoader::Scanner {
+ public:
+  void scan(SampleData& sample, const std::int16_t* samples, std::size_t frames) {
+    for (std::size_t i = 0; i < frames; ++i) {
+      const std::int16_t left = samples[2 * i];
+      const std::int16_t right = samples[2 * i + 1];
+      max_ = std::max({max_, left, right});
+      min_ = std::min({min_, left, right});
+      peak_ = std::max(peak_, std::abs(std::int32_t{left}));
+      blockMax_ = std::max(blockMax_, left);
+      blockMin_ = std::min(blockMin_, left);
+      if (++inBlock_ == SampleData::kBlockFrames) appendBlock(sample);
+    }
+  }
+  void store(SampleData& sample) const {
+    sample.maxSample = max_;
+    sample.minSample = min_;
+    sample.peak = peak_;
+  }
+
+ private:
+  void appendBlock(SampleData& sample) {
+    const std::int32_t count = sample.overviewCount.load(std::memory_order_relaxed);
+    if (count < std::int32_t(sample.overview.size())) {
+      sample.overview[std::size_t(count)] = (std::uint32_t(std::uint16_t(blockMax_)) << 16) | std::uint16_t(blockMin_);
+      sample.overviewCount.store(count + 1, std::memory_order_release);
+    }
+    blockMax_ = blockMin_ = 0;
+    inBlock_ = 0;
+  }
+
+  std::int16_t max_ = 0;
+  std::int16_t min_ = 0;
+  std::int32_t peak_ = 0;
+  std::int16_t blockMax_ = 0;
+  std::int16_t blockMin_ = 0;
+  std::int32_t inBlock_ = 0;
+};
+
+namespace {
+
+// Pulls up to `maxFrames` stereo frames into `destination`: stereo files straight in, mono files
+// through a small scratch buffer with each sample written to both channels.
+std::size_t pullStereoFrames(MediaDecoder& decoder, std::int16_t* destination, std::size_t maxFrames,
+                             std::vector<std::int16_t>& monoScratch) {
+  if (decoder.channels() == 2) {
+    const std::size_t bytes = std::min(maxFrames * 4, TrackLoader::kPullBytes);
+    return decoder.pull(destination, bytes) / 4;
+  }
+  const std::size_t bytes = std::min(maxFrames * 2, TrackLoader::kMonoPullBytes);
+  const std::size_t frames = decoder.pull(monoScratch.data(), bytes) / 2;
+  for (std::size_t i = 0; i < frames; ++i) destination[2 * i] = destination[2 * i + 1] = monoScratch[i];
+  return frames;
+}
+
+}  // namespace
+
+std::shared_ptr<SampleData> TrackLoader::decode(const std::string& path, const Hooks& hooks, std::string& error) {
+  std::unique_ptr<MediaDecoder> decoder = MediaDecoder::open(path, &error);
+  if (!decoder) {
+    if (error.empty()) error = "cannot be decoded";
+    return nullptr;
+  }
+  error.clear();
+  decoder->seekToStart();
+  std::shared_ptr<SampleData> sample = SampleData::allocate(decoder->reserveFrameCount());
+  if (!sample) return nullptr;
+  sample->sampleRate = decoder->sampleRate();
+  hooks.attach(sample);
+  if (!decodeInto(*decoder, sample, hooks)) return nullptr;
+  return sample;
+}
+
+bool TrackLoader::decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>& sample, const Hooks& hooks) {
+  Scanner scanner;
+  std::vector<std::int16_t> monoScratch(kMonoPullBytes / 2);
+  const std::size_t capacity = std::size_t(sample->frames);
+  std::size_t done = 0;
+  while (done < capacity && !hooks.cancelled()) {
+    const std::size_t frames = pullStereoFrames(decoder, sample->pcm.data() + 2 * done, capacity - done, monoScratch);
+    if (frames == 0) break;
+    scanner.scan(*sample, sample->pcm.data() + 2 * done, frames);
+    done += frames;
+    const auto percent = std::int32_t(float(done) * 100.0f / float(capacity));
+    if (percent != sample->loadPercent) {
+      sample->loadPercent = percent;
+      hooks.progress(sample);
+    }
+  }
+  // An estimated length can be short: what the file still holds is kept, not cut off.
+  std::vector<std::int16_t> tail;
+  while (done == capacity && !hooks.cancelled()) {
+    const std::size_t used = tail.size();
+    tail.resize(used + kPullBytes / 2);
+    const std::size_t frames = pullStereoFrames(decoder, tail.data() + used, kPullBytes / 4, monoScratch);
+    tail.resize(used + frames * 2);
+    if (frames == 0) break;
+  }
+  std::size_t decoded = done;
+  if (!tail.empty()) {
+    std::shared_ptr<SampleData> grown = grownCopy(*sample, std::int64_t(done + tail.size() / 2));
+    if (!grown) return false;
+    std::copy(tail.begin(), tail.end(), grown->pcm.begin() + std::ptrdiff_t(2 * done));
+    scanner.scan(*grown, grown->pcm.data() + 2 * done, tail.size() / 2);
+    hooks.attach(grown);
+    sample = std::move(grown);
+    decoded = std::size_t(sample->frames);
+  }
+  scanner.store(*sample);
+  finish(*sample, std::int64_t(decoded));
+  if (sample->loadPercent != 100) {
+    sample->loadPercent = 100;
+    hooks.progress(sample);
+  }
+  return true;
+}
+
+std::shared_ptr<SampleData> TrackLoader::grownCopy(const SampleData& sample, std::int64_t frames) {
+  std::shared_ptr<SampleData> grown = SampleData::allocate(frames);
+  if (!grown) return nullptr;
+  std::copy(sample.pcm.begin(), sample.pcm.end(), grown->pcm.begin());
+  const std::int32_t words = sample.overviewCount.load(std::memory_order_acquire);
+  std::copy_n(sample.overview.begin(), words, grown->overview.begin());
+  grown->overviewCount.store(words, std::memory_order_release);
+  grown->sampleRate = sample.sampleRate;
+  grown->loadPercent = sample.loadPercent;
+  return grown;
+}
+
+void TrackLoader::finish(SampleData& sample, std::int64_t decodedFrames) {
+  // The decoded count is the track's length; memory reserved beyond it stays unused.
+  sample.frames = std::int32_t(decodedFrames);
+  sample.byteSize = sample.frames * 4;
+  sample.blockCount = sample.frames / SampleData::kBlockFrames;
+  sample.seconds = sample.sampleRate > 0 ? std::int32_t(decodedFrames / sample.sampleRate) : 0;
+  sample.digest = TrackKey::digest(sample.pcm.data(), std::size_t(sample.byteSize));
+  sample.key = TrackKey::key(sample.digest);
+  sample.scriptPath = TrackKey::scriptPath(sample.key);
+}
+
+}  // namespace gm

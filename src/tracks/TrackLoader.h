@@ -1,0 +1,43 @@
+#pragma once
+// Decoding a file into a SampleData on a deck's loader thread: 128 KiB pulls straight into the
+// track's memory (mono duplicated into both channels), extremes, peak and overview words as they come,
+// integer-percent progress, and the track key at the end.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "tracks/SampleData.h"
+
+namespace gm {
+
+class MediaDecoder;
+
+class TrackLoader {
+ public:
+  struct Hooks {
+    // [loader-thread] Hands the record's memory to the deck's voice (under the deck lock), so the
+    // track can play while the rest decodes. Called again if the memory had to grow.
+    std::function<void(const std::shared_ptr<SampleData>&)> attach;
+    // [loader-thread] A new integer percentage was reached.
+    std::function<void(const std::shared_ptr<SampleData>&)> progress;
+    // [loader-thread] True when the deck is going away: decoding ends early.
+    std::function<bool()> cancelled;
+  };
+
+  static constexpr std::size_t kPullBytes = 131072;
+  static constexpr std::size_t kMonoPullBytes = 4096;
+
+  // [loader-thread] nullptr with `error` set when the file cannot be opened, or with `error` empty
+  // when the memory for it cannot be had.
+  static std::shared_ptr<SampleData> decode(const std::string& path, const Hooks& hooks, std::string& error);
+
+ private:
+  class Scanner;
+  static bool decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>& sample, const Hooks& hooks);
+  static std::shared_ptr<SampleData> grownCopy(const SampleData& sample, std::int64_t frames);
+  static void finish(SampleData& sample, std::int64_t decodedFrames);
+};
+
+}  // namespace gm

@@ -1,0 +1,12 @@
+// The main of every gtest suite: models use timers and queued calls, so the tests run inside one
+// QCoreApplication.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  QCoreApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
