@@ -25,13 +25,16 @@ Deck::Deck(int deckIndex, QObject* parent)
     : QObject(parent), deckIndex_(deckIndex), loader_("GrooveMangler Loader") {
   voice_.volume = 1.0f;
   voice_.speed = 1.0f;
+  setUpEqualiser();
 }
 
 Deck::~Deck() = default;
 
 void Deck::prepare(std::size_t maxBlockFrames) {
+  std::vector<float> work(maxBlockFrames * 2);
   std::lock_guard guard(lock_);
   renderer_.prepare(maxBlockFrames);
+  equaliserWork_.swap(work);
 }
 
 bool Deck::hasTrack() const {
@@ -339,6 +342,40 @@ void Deck::setBalance(std::int32_t balance) {
   voice_.balance = std::clamp(balance, -32767, 32767);
 }
 
+void Deck::setEqualiserSettings(const EqualiserSettings& settings) {
+  equaliserSettings_ = settings;
+  setUpEqualiser();
+}
+
+void Deck::setBandKnobs(int high, int mid, int low) {
+  highKnob_ = high;
+  midKnob_ = mid;
+  lowKnob_ = low;
+  setUpEqualiser();
+}
+
+void Deck::setUpEqualiser() {
+  const EqualiserSettings& s = equaliserSettings_;
+  const float highDb = DeckEqualiser::bandGainDb(highKnob_, s.high.lowerLimitDb, s.high.upperLimitDb);
+  const float midDb = DeckEqualiser::bandGainDb(midKnob_, s.mid.lowerLimitDb, s.mid.upperLimitDb);
+  const float lowDb = DeckEqualiser::bandGainDb(lowKnob_, s.low.lowerLimitDb, s.low.upperLimitDb);
+  std::lock_guard guard(lock_);
+  equaliser_.setup(s, highDb, midDb, lowDb);
+}
+
+void Deck::setKills(bool high, bool mid, bool low) {
+  std::lock_guard guard(lock_);
+  equaliser_.setKills(high, mid, low);
+}
+
+void Deck::resetEqualiser() {
+  {
+    std::lock_guard guard(lock_);
+    equaliser_.reset();
+  }
+  setUpEqualiser();
+}
+
 QString Deck::bpmText() const {
   if (bpm_ == 0) return "---";
   return QString::asprintf("%3.2f", bpm_ * pitch_ / 10000.0 / 100.0);
@@ -372,6 +409,7 @@ void Deck::renderBlock(SampleBlock block) {
   } else if (voice_.position < 0) {
     voice_.position = 0;
   }
+  equaliser_.runBlock(block, equaliserWork_);
   const bool looping = voice_.loop_start != voice_.loop_end;
   const bool flagged = bendOffset_ != 0 || (looping && ++loopBlocks_ % 10 == 0);
   postRenderEvent({RenderEvent::Position, std::uint32_t(voice_.position) | (flagged ? kFlaggedPosition : 0u)});

@@ -10,12 +10,14 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <QObject>
 #include <QString>
 
 #include "app/Worker.h"
 #include "audio/BlockRenderer.h"
+#include "audio/DeckEqualiser.h"
 #include "audio/SpscQueue.h"
 #include "audio/VoiceRenderer.h"
 #include "groovemangler_plugin.h"
@@ -66,6 +68,15 @@ class Deck : public QObject, public BlockRenderer {
   bool sync();  // pitch to the linked deck's tempo, within ±10 %
   void setVolumePercent(std::int32_t percent);
   void setBalance(std::int32_t balance);
+
+  // [main-thread] The equaliser: the settings' frequencies, resonances and limits, the band knobs
+  // (0..255, 127 flat) and the kill switches. Each change recomputes the sections under the deck
+  // lock, so a block never runs with half-computed coefficients.
+  void setEqualiserSettings(const EqualiserSettings& settings);
+  void setBandKnobs(int high, int mid, int low);
+  void setKills(bool high, bool mid, bool low);
+  void resetEqualiser();
+  const EqualiserSettings& equaliserSettings() const { return equaliserSettings_; }
 
   // [main-thread] The 25 ms periodic update: applies what the render posted (positions, end of track).
   void periodicUpdate();
@@ -132,6 +143,7 @@ class Deck : public QObject, public BlockRenderer {
   void showLoopOnNavigator();
   void advanceBend();
   void postRenderEvent(RenderEvent event);
+  void setUpEqualiser();
 
   const int deckIndex_;
   Deck* linked_ = nullptr;
@@ -143,6 +155,13 @@ class Deck : public QObject, public BlockRenderer {
   std::int32_t bendFactor_ = 0;
   std::uint32_t loopBlocks_ = 0;
   SpscQueue<RenderEvent> renderEvents_{256};
+  DeckEqualiser equaliser_;
+  std::vector<float> equaliserWork_;  // sized in prepare(), reused for every block
+
+  EqualiserSettings equaliserSettings_;
+  int highKnob_ = 127;
+  int midKnob_ = 127;
+  int lowKnob_ = 127;
 
   std::atomic<bool> playing_{false};
   bool busy_ = false;

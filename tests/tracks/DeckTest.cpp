@@ -316,5 +316,30 @@ TEST_F(DeckTest, CueJumpWaitsForThePlayingDecksNextBeat) {
   EXPECT_EQ(deckA.voiceSnapshot().silence_frames, 0);
 }
 
+TEST_F(DeckTest, TheRenderRunsTheEqualiserWithItsKills) {
+  ASSERT_TRUE(loadAndWait(deckA, track("eq.wav", 120, {"--seconds", "2"})));
+  ASSERT_TRUE(deckA.play());
+  const std::vector<std::int16_t> flat = render(deckA, 4);
+  EXPECT_NE(std::count(flat.begin(), flat.end(), 0), std::ptrdiff_t(flat.size()));
+  deckA.setKills(true, true, true);
+  const std::vector<std::int16_t> killed = render(deckA, 2);
+  EXPECT_EQ(std::count(killed.begin(), killed.end(), 0), std::ptrdiff_t(killed.size()));
+
+  // Band knobs at the bottom pull every band to the lower limit: the block gets much quieter.
+  deckA.setKills(false, false, false);
+  deckA.setBandKnobs(0, 0, 0);
+  deckA.resetEqualiser();
+  render(deckA, 8);
+  const std::vector<std::int16_t> cut = render(deckA);
+  auto energy = [](const std::vector<std::int16_t>& v) {
+    double sum = 0;
+    for (std::int16_t x : v) sum += double(x) * x;
+    return sum;
+  };
+  deckA.setBandKnobs(127, 127, 127);
+  render(deckA, 8);
+  EXPECT_LT(energy(cut) * 10, energy(render(deckA)));
+}
+
 }  // namespace
 }  // namespace gm
