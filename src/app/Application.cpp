@@ -27,6 +27,7 @@ Application::Application(Directories directories, AudioBackend& backend, Request
   for (Deck* deck : {&deckA_, &deckB_}) connect(deck, &Deck::loadFailed, &status_, &StatusLine::show);
   defineSettings();
   createDeckControls();
+  createMixerChannels();
   connectControls();
   connect(&tick_, &QTimer::timeout, this, &Application::appTick);
 }
@@ -40,6 +41,8 @@ void Application::defineSettings() {
   settings_.define(SettingId::kPitchRange, 1000);
   settings_.define(SettingId::kBpmLowerLimit, 40);
   settings_.define(SettingId::kBpmUpperLimit, 240);
+  settings_.define(kAutoGainSettingId, 0);
+  settings_.define(QStringLiteral("KSTV"), 128);  // knobs' mouse travel in pixels for a whole range
 }
 
 void Application::applyDeckRanges() {
@@ -56,6 +59,14 @@ void Application::createDeckControls() {
   const int upper = settings_.integer(SettingId::kBpmUpperLimit);
   controlsA_ = std::make_unique<DeckControls>(deckA_, range, lower, upper);
   controlsB_ = std::make_unique<DeckControls>(deckB_, range, lower, upper);
+}
+
+void Application::createMixerChannels() {
+  channelA_ = std::make_unique<MixerChannel>(deckA_, volumeA_, settings_);
+  channelB_ = std::make_unique<MixerChannel>(deckB_, volumeB_, settings_);
+  // Muting silences the deck in the engine while its fader stays where it is.
+  connect(&channelA_->mute(), &BoundedValue::valueChanged, this, [this] { appSetVolume(kDeckA, volumeA_.value()); });
+  connect(&channelB_->mute(), &BoundedValue::valueChanged, this, [this] { appSetVolume(kDeckB, volumeB_.value()); });
 }
 
 void Application::connectControls() {
@@ -107,7 +118,8 @@ void Application::appTick() {
 
 void Application::appSetVolume(int deck, int index) {
   if (!engine_) return;
-  const std::int64_t gain = dbTableGain(index);
+  const bool muted = mixerChannel(deck).muted();
+  const std::int64_t gain = muted ? 0 : dbTableGain(index);
   deck == kDeckB ? engine_->setVolumeB(gain) : engine_->setVolumeA(gain);
 }
 

@@ -14,6 +14,7 @@
 
 #include "app/BoundedValue.h"
 #include "app/Directories.h"
+#include "app/MixerChannel.h"
 #include "app/Settings.h"
 #include "app/SettingsStore.h"
 #include "app/StatusLine.h"
@@ -70,6 +71,8 @@ class Application : public QObject {
   BoundedValue& headphoneCueLevel() { return headphoneCueLevel_; }
 
   Deck& deck(int deck) { return deck == kDeckB ? deckB_ : deckA_; }
+  // The deck's mixer channel (gain, balance, equaliser knobs, kills, volume fader, mute).
+  MixerChannel& mixerChannel(int deck) { return deck == kDeckB ? *channelB_ : *channelA_; }
   // The deck control panels' behaviour (pitch and BPM sliders, loop buttons, ...).
   DeckControls& deckControls(int deck) { return deck == kDeckB ? *controlsB_ : *controlsA_; }
   // [main-thread] Loads the first file into deck A and the second into deck B; a file that cannot be
@@ -97,6 +100,7 @@ class Application : public QObject {
  private:
   void defineSettings();
   void createDeckControls();
+  void createMixerChannels();
   void applyDeckRanges();
   void connectControls();
   void loadStartupSettings();
@@ -131,6 +135,8 @@ class Application : public QObject {
   Deck deckB_{1};
   std::unique_ptr<DeckControls> controlsA_;
   std::unique_ptr<DeckControls> controlsB_;
+  std::unique_ptr<MixerChannel> channelA_;
+  std::unique_ptr<MixerChannel> channelB_;
   std::unique_ptr<MixEngine> engine_;  // declared before the outputs that pull from it
   std::unique_ptr<AudioOutput> master_;
   std::unique_ptr<AudioOutput> headphones_;

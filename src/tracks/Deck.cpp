@@ -100,7 +100,9 @@ void Deck::openAndDecode(const std::string& path) {
   TrackLoader::Hooks hooks;
   hooks.attach = [this](const std::shared_ptr<SampleData>& sample) { attachSample(sample); };
   hooks.progress = [this](const std::shared_ptr<SampleData>& sample) {
-    MainThread::post(this, [this, sample] { onLoadProgress(sample); });
+    // The percentage travels with the post: the loader goes on writing the record meanwhile.
+    const std::int32_t percent = sample->loadPercent;
+    MainThread::post(this, [this, sample, percent] { onLoadProgress(sample, percent); });
   };
   hooks.cancelled = [this] { return loader_.stopping(); };
   std::string error;
@@ -126,10 +128,10 @@ void Deck::attachSample(const std::shared_ptr<SampleData>& sample) {
   voice_.speed = 1.0f;
 }
 
-void Deck::onLoadProgress(const std::shared_ptr<SampleData>& sample) {
+void Deck::onLoadProgress(const std::shared_ptr<SampleData>& sample, std::int32_t percent) {
   if (!busy_) return;
   sample_ = sample;
-  Q_EMIT loadProgress(sample->loadPercent);
+  Q_EMIT loadProgress(percent);
 }
 
 void Deck::onLoadFinished(const std::shared_ptr<SampleData>& sample) {

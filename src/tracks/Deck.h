@@ -132,7 +132,7 @@ class Deck : public QObject, public BlockRenderer {
 
   void openAndDecode(const std::string& path);
   void attachSample(const std::shared_ptr<SampleData>& sample);
-  void onLoadProgress(const std::shared_ptr<SampleData>& sample);
+  void onLoadProgress(const std::shared_ptr<SampleData>& sample, std::int32_t percent);
   void onLoadFinished(const std::shared_ptr<SampleData>& sample);
   void onLoadFailed(const QString& path, const QString& reason);
   void onAnalysisFinished();

@@ -18,6 +18,10 @@
 #include "app/CatalogTable.h"
 #include "app/ui/SettingsWindow.h"
 #include "app/ui/ValueBinding.h"
+#include "tracks/ui/DeckHeader.h"
+#include "tracks/ui/DeckPanel.h"
+#include "tracks/ui/TrackNavigator.h"
+#include "tracks/ui/WaveformView.h"
 
 namespace gm {
 
@@ -28,10 +32,15 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   buildMenus();
 
   auto* central = new QWidget(this);
-  auto* row = new QHBoxLayout(central);
-  row->addWidget(buildDeckPlaceholder(Application::kDeckA), 3);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(6, 4, 6, 4);
+  column->setSpacing(4);
+  column->addWidget(buildTrackViews());
+  auto* row = new QHBoxLayout;
+  row->addWidget(buildDeckPanel(Application::kDeckA), 3);
   row->addWidget(buildMixerStrip(), 2);
-  row->addWidget(buildDeckPlaceholder(Application::kDeckB), 3);
+  row->addWidget(buildDeckPanel(Application::kDeckB), 3);
+  column->addLayout(row, 1);
   setCentralWidget(central);
 
   status_ = new QLabel(app_.status().text(), this);
@@ -43,7 +52,7 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   connect(&app_.status(), &StatusLine::shown, status_, &QLabel::setText);
   connect(&app_, &Application::clockChanged, clock_, &QLabel::setText);
   connect(&app_, &Application::levelChanged, this, &MainWindow::showLevel);
-  resize(1200, 640);
+  resize(1400, 860);
 }
 
 MainWindow::~MainWindow() = default;
@@ -59,18 +68,27 @@ void MainWindow::buildMenus() {
   connect(quit, &QAction::triggered, &app_, &Application::appQuit);
 }
 
-QWidget* MainWindow::buildDeckPlaceholder(int deck) {
-  auto* frame = new QFrame(this);
-  frame->setFrameShape(QFrame::StyledPanel);
-  auto* column = new QVBoxLayout(frame);
-  auto* title = new QLabel(msg(deck == Application::kDeckA ? Msg::DeckATitle : Msg::DeckBTitle), frame);
-  title->setStyleSheet("font-weight: bold; font-size: 16pt;");
-  auto* track = new QLabel(msg(Msg::NoTrackLoaded), frame);
-  track->setObjectName(deck == Application::kDeckA ? "deckATitle" : "deckBTitle");
-  column->addWidget(title);
-  column->addWidget(track);
-  column->addStretch(1);
-  return frame;
+// The decks' title lines, both scrolling waveforms across the full width (deck A above deck B) for
+// beat matching by eye, and the two whole-track navigators side by side under them.
+QWidget* MainWindow::buildTrackViews() {
+  auto* views = new QWidget(this);
+  auto* grid = new QGridLayout(views);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setHorizontalSpacing(8);
+  grid->setVerticalSpacing(3);
+  Deck& deckA = app_.deck(Application::kDeckA);
+  Deck& deckB = app_.deck(Application::kDeckB);
+  grid->addWidget(new DeckHeader(deckA, views), 0, 0);
+  grid->addWidget(new DeckHeader(deckB, views), 0, 1);
+  grid->addWidget(new WaveformView(deckA, views), 1, 0, 1, 2);
+  grid->addWidget(new WaveformView(deckB, views), 2, 0, 1, 2);
+  grid->addWidget(new TrackNavigator(deckA, views), 3, 0);
+  grid->addWidget(new TrackNavigator(deckB, views), 3, 1);
+  return views;
+}
+
+QWidget* MainWindow::buildDeckPanel(int deck) {
+  return new DeckPanel(app_.deck(deck), app_.deckControls(deck), this);
 }
 
 QWidget* MainWindow::buildMixerStrip() {

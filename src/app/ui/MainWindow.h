@@ -1,5 +1,6 @@
 #pragma once
-// The main window: decks left and right, the mixer strip between them, the status line below.
+// The main window: the decks' waveforms and navigators across the top, the deck panels left and
+// right with the mixer strip between them, the status line below.
 // It only shows the application's models and calls its methods.
 
 #include <QMainWindow>
@@ -30,7 +31,8 @@ class MainWindow : public QMainWindow {
 
  private:
   void buildMenus();
-  QWidget* buildDeckPlaceholder(int deck);
+  QWidget* buildTrackViews();
+  QWidget* buildDeckPanel(int deck);
   QWidget* buildMixerStrip();
   QWidget* buildHeadphoneControls();
   void showLevel(int level, int maximum);

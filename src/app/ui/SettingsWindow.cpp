@@ -1,5 +1,7 @@
 #include "app/ui/SettingsWindow.h"
 
+#include <functional>
+
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
@@ -47,21 +49,21 @@ void SettingsWindow::open() {
 QWidget* SettingsWindow::buildButtons() {
   auto* row = new QWidget(this);
   auto* layout = new QHBoxLayout(row);
-  auto addButton = [&](Msg label, Msg help, const char* name, void (Application::*action)()) {
+  auto addButton = [&](Msg label, Msg help, const char* name, std::function<void()> action) {
     auto* button = new QPushButton("&" + msg(label), row);
     button->setObjectName(name);
     button->setToolTip(msg(help));
     layout->addWidget(button);
-    connect(button, &QPushButton::clicked, this, [this, action] {
-      (app_.*action)();
+    connect(button, &QPushButton::clicked, this, [this, action = std::move(action)] {
+      action();
       close();
     });
   };
-  addButton(Msg::SaveButton, Msg::SaveHelp, "save", &Application::saveSettings);
+  addButton(Msg::SaveButton, Msg::SaveHelp, "save", [this] { app_.saveSettings(); });
   layout->addStretch(1);
-  addButton(Msg::UseButton, Msg::UseHelp, "use", &Application::useSettings);
+  addButton(Msg::UseButton, Msg::UseHelp, "use", [this] { app_.useSettings(); });
   layout->addStretch(1);
-  addButton(Msg::CancelButton, Msg::CancelHelp, "cancel", &Application::cancelSettings);
+  addButton(Msg::CancelButton, Msg::CancelHelp, "cancel", [this] { app_.cancelSettings(); });
   return row;
 }
 

@@ -1,0 +1,242 @@
+// Cost of the whole two-deck path per frame at a 256-frame block: the engine's master pull renders
+// both decks (voice renderer, balance and gain, equaliser with non-flat bands) and mixes them under
+// volumes and cross-fader; with the headphone pull as well it is all the audio threads do. Next to
+// it, in the same run: one deck's render alone and one deck's equaliser alone, so the share of the
+// equaliser in the path can be read off. Figures are CPU ns per frame and how many times faster
+// than real time (44100 frames a second) the path runs on one core.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "audio/DeckEqualiser.h"
+#include "audio/MixEngine.h"
+#include "tracks/Deck.h"
+
+namespace {
+
+constexpr std::size_t kFrames = 256;
+constexpr int kSampleRate = 44100;
+constexpr int kTrackSeconds = 30;
+// Both decks go back to the start this often, well before the 30-second tracks end.
+constexpr int kRewindBlocks = 4096;
+constexpr double kRealTimeNsPerFrame = 1e9 / kSampleRate;
+
+// Band knobs away from flat so that every shelf and the peak do real work.
+constexpr int kHighKnob = 170;
+constexpr int kMidKnob = 100;
+constexpr int kLowKnob = 150;
+
+void appendLittleEndian(QByteArray& bytes, std::uint32_t value, int size) {
+  for (int i = 0; i < size; ++i) bytes.append(char((value >> (8 * i)) & 0xFF));
+}
+
+// A 16-bit stereo WAV of a kick-like low tone, a mid tone and noise, different for each seed.
+QString writeSyntheticTrack(const QString& dir, unsigned seed) {
+  const std::uint32_t frames = kTrackSeconds * kSampleRate;
+  QByteArray bytes;
+  bytes.append("RIFF");
+  appendLittleEndian(bytes, 36 + frames * 4, 4);
+  bytes.append("WAVEfmt ");
+  appendLittleEndian(bytes, 16, 4);
+  appendLittleEndian(bytes, 1, 2);
+  appendLittleEndian(bytes, 2, 2);
+  appendLittleEndian(bytes, kSampleRate, 4);
+  appendLittleEndian(bytes, kSampleRate * 4, 4);
+  appendLittleEndian(bytes, 4, 2);
+  appendLittleEndian(bytes, 16, 2);
+  bytes.append("data");
+  appendLittleEndian(bytes, frames * 4, 4);
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> noise(-3000.0, 3000.0);
+  for (std::uint32_t f = 0; f < frames; ++f) {
+    const double t = double(f) / kSampleRate;
+    const double tone = 9000.0 * std::sin(2 * std::numbers::pi * (60.0 + seed) * t) + 5000.0 * std::sin(2 * std::numbers::pi * 1200.0 * t);
+    appendLittleEndian(bytes, std::uint16_t(std::int16_t(tone + noise(random))), 2);
+    appendLittleEndian(bytes, std::uint16_t(std::int16_t(0.8 * tone + noise(random))), 2);
+  }
+  const QString path = dir + QString("/deck%1.wav").arg(seed);
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
+  return path;
+}
+
+// Two loaded, playing decks with the channel settings a mix would have.
+class TwoDecks {
+ public:
+  TwoDecks() {
+    deckA.link(&deckB);
+    deckB.link(&deckA);
+    for (gm::Deck* deck : {&deckA, &deckB}) {
+      deck->prepare(kFrames);
+      deck->setBandKnobs(kHighKnob, kMidKnob, kLowKnob);
+      deck->setVolumePercent(90);
+      deck->setBalance(-4000);
+    }
+    ready = load(deckA, 1) && load(deckB, 2) && deckA.play() && deckB.play();
+  }
+
+  void rewind() {
+    deckA.setPosition(0);
+    deckB.setPosition(0);
+  }
+
+  gm::Deck deckA{0};
+  gm::Deck deckB{1};
+  bool ready = false;
+
+ private:
+  bool load(gm::Deck& deck, unsigned seed) {
+    const QString path = writeSyntheticTrack(dir_.path(), seed);
+    if (path.isEmpty() || !deck.loadEntry(gm::TrackEntry::fromPath(path))) return false;
+    while (deck.busy()) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+      QThread::msleep(1);
+    }
+    return deck.hasTrack();
+  }
+
+  QTemporaryDir dir_;
+};
+
+void runPath(benchmark::State& state, bool headphones) {
+  TwoDecks decks;
+  if (!decks.ready) {
+    state.SkipWithError("the synthetic tracks did not load");
+    return;
+  }
+  const auto engine = gm::MixEngine::create(&decks.deckA, &decks.deckB, kFrames);
+  engine->setVolumeA(52057);
+  engine->setVolumeB(58409);
+  engine->setCrossFader(-300);
+  engine->setHeadphonesOff(!headphones);
+  engine->setCueSource(1);
+  engine->setHeadphoneMasterLevel(120);
+  engine->setHeadphoneCueLevel(200);
+  std::vector<std::int16_t> master(kFrames * 2);
+  std::vector<std::int16_t> phones(kFrames * 2);
+  int blocks = 0;
+  for (auto _ : state) {
+    engine->pull(gm::MixEngine::kMasterPort, master.data(), kFrames * gm::kBytesPerFrame);
+    if (headphones) engine->pull(gm::MixEngine::kHeadphonePort, phones.data(), kFrames * gm::kBytesPerFrame);
+    if (++blocks == kRewindBlocks) {
+      blocks = 0;
+      decks.rewind();
+    }
+    benchmark::DoNotOptimize(master.data());
+    benchmark::DoNotOptimize(phones.data());
+  }
+  state.counters["frames"] = kFrames;
+}
+
+void BM_TwoDeckMasterPull(benchmark::State& state) { runPath(state, false); }
+void BM_TwoDeckMasterAndHeadphones(benchmark::State& state) { runPath(state, true); }
+
+void BM_OneDeckRender(benchmark::State& state) {
+  TwoDecks decks;
+  if (!decks.ready) {
+    state.SkipWithError("the synthetic tracks did not load");
+    return;
+  }
+  std::vector<std::int16_t> block(kFrames * 2);
+  int blocks = 0;
+  for (auto _ : state) {
+    decks.deckA.renderBlock({block.data(), kFrames});
+    if (++blocks == kRewindBlocks) {
+      blocks = 0;
+      decks.rewind();
+    }
+    benchmark::DoNotOptimize(block.data());
+  }
+  state.counters["frames"] = kFrames;
+}
+
+// One deck's equaliser on its own, on the same 16-bit path and settings as in the deck. The block
+// is refilled from a copy each time so that the signal keeps its level.
+void BM_OneDeckEqualiser(benchmark::State& state) {
+  const gm::EqualiserSettings settings;
+  gm::DeckEqualiser equaliser;
+  equaliser.setup(settings, gm::DeckEqualiser::bandGainDb(kHighKnob, settings.high.lowerLimitDb, settings.high.upperLimitDb),
+                  gm::DeckEqualiser::bandGainDb(kMidKnob, settings.mid.lowerLimitDb, settings.mid.upperLimitDb),
+                  gm::DeckEqualiser::bandGainDb(kLowKnob, settings.low.lowerLimitDb, settings.low.upperLimitDb));
+  std::mt19937 random(5);
+  std::vector<std::int16_t> source(kFrames * 2);
+  for (auto& sample : source) sample = std::int16_t(std::int32_t(random() % 20000) - 10000);
+  std::vector<std::int16_t> block(kFrames * 2);
+  std::vector<float> work(kFrames * 2);
+  for (auto _ : state) {
+    std::copy(source.begin(), source.end(), block.begin());
+    equaliser.runBlock({block.data(), kFrames}, work);
+    benchmark::DoNotOptimize(block.data());
+    benchmark::ClobberMemory();
+  }
+  state.counters["frames"] = kFrames;
+}
+
+BENCHMARK(BM_TwoDeckMasterPull);
+BENCHMARK(BM_TwoDeckMasterAndHeadphones);
+BENCHMARK(BM_OneDeckRender);
+BENCHMARK(BM_OneDeckEqualiser);
+
+// Keeps CPU ns per frame of every run for the summary printed after the usual table.
+class SummaryReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.iterations == 0 || run.counters.count("frames") == 0) continue;
+      // CPU time: the machine is shared, and waiting for a core is not the path's cost.
+      nsPerFrame_[run.run_name.function_name] =
+          run.cpu_accumulated_time * 1e9 / static_cast<double>(run.iterations) / run.counters.at("frames").value;
+    }
+  }
+
+  void printSummary() const {
+    std::printf("\nCPU ns per stereo frame at a %zu-frame block; x real time = %.1f ns / (ns per frame):\n", kFrames,
+                kRealTimeNsPerFrame);
+    std::printf("%-32s %10s %14s\n", "", "ns/frame", "x real time");
+    for (const char* name :
+         {"BM_TwoDeckMasterPull", "BM_TwoDeckMasterAndHeadphones", "BM_OneDeckRender", "BM_OneDeckEqualiser"}) {
+      const double ns = value(name);
+      std::printf("%-32s %10.3f %14.0f\n", name, ns, ns > 0.0 ? kRealTimeNsPerFrame / ns : 0.0);
+    }
+    const double path = value("BM_TwoDeckMasterPull");
+    if (path > 0.0) {
+      std::printf("two equalisers' share of the master path: %.0f %%\n", 200.0 * value("BM_OneDeckEqualiser") / path);
+    }
+  }
+
+ private:
+  double value(const std::string& name) const {
+    const auto it = nsPerFrame_.find(name);
+    return it == nsPerFrame_.end() ? 0.0 : it->second;
+  }
+
+  std::map<std::string, double> nsPerFrame_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The decks load on their own threads and report back through the event loop.
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  SummaryReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printSummary();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,50 @@
+#include "plugins/FilterSlot.h"
+
+#include "app/CatalogTable.h"
+#include "control/EventList.h"
+#include "plugins/PanelModel.h"
+#include "plugins/PluginObject.h"
+
+namespace gm {
+
+std::unique_ptr<FilterSlot> FilterSlot::create(std::unique_ptr<PluginObject> plugin, const QString& zone) {
+  if (!plugin) return nullptr;
+  QString name = plugin->name();
+  PanelModel* controls = plugin->controlsPanel();
+  if (name.isEmpty() || controls == nullptr) return nullptr;
+  return std::unique_ptr<FilterSlot>(new FilterSlot(std::move(plugin), *controls, std::move(name), zone));
+}
+
+FilterSlot::FilterSlot(std::unique_ptr<PluginObject> plugin, PanelModel& controls, QString name, QString zone)
+    : plugin_(std::move(plugin)), controlsPanel_(&controls), name_(std::move(name)), zone_(std::move(zone)) {
+  QObject::connect(&on_, &BoundedValue::valueChanged, &on_,
+                   [this](int value) { onForAudio_.store(value != 0, std::memory_order_release); });
+}
+
+FilterSlot::~FilterSlot() {
+  EventList::forgetTarget(registeredWith_, this);
+}
+
+void FilterSlot::process(std::int16_t* samples, std::uint32_t bytes, DeckRenderTarget* deck,
+                         const gm_voice_state* state) {
+  plugin_->process(samples, bytes, deck, state);
+}
+
+void FilterSlot::toggle(std::int32_t value) {
+  if (value == 0) on_.setValue(on_.value() != 0 ? 0 : 1);
+}
+
+void FilterSlot::registerEvents(EventList& events) {
+  if (registered_) return;
+  registered_ = true;
+  registeredWith_ = events.weakRef();
+  plugin_->registerEvents(events, zone_);
+  const QString label = name_ + msg(Msg::FilterOnOffSuffix);
+  events.registerEvent(zone_, label, std::int32_t(GM_EVENT_TOGGLE), this, kToggleMethod);
+}
+
+void FilterSlot::invokeEvent(std::uint32_t method, std::int32_t value) {
+  if (method == kToggleMethod) toggle(value);
+}
+
+}  // namespace gm

@@ -1,0 +1,25 @@
+#include "plugins/PluginList.h"
+
+#include "plugins/PluginDirectory.h"
+#include "plugins/PluginHost.h"
+#include "plugins/PluginObject.h"
+
+namespace gm {
+
+PluginList::PluginList(const PluginHost& host, const QString& directory) : directory_(directory) { scan(host); }
+
+PluginList::~PluginList() = default;
+
+void PluginList::scan(const PluginHost& host) {
+  const QString path = host.resolve(QStringLiteral("PROGDIR:") + directory_);
+  for (const QString& file : PluginDirectory::pluginFiles(path)) {
+    std::unique_ptr<PluginObject> plugin = host.createObject(file);
+    if (!plugin) continue;
+    QString name = plugin->name();
+    if (name.isEmpty()) continue;
+    QString version = plugin->versionText();
+    entries_.insert(entries_.begin(), Entry{std::move(plugin), std::move(name), std::move(version)});
+  }
+}
+
+}  // namespace gm

@@ -1,0 +1,118 @@
+#include "plugins/PluginObject.h"
+
+#include "control/EventList.h"
+#include "plugins/DeckRenderTarget.h"
+#include "plugins/PanelModel.h"
+#include "plugins/PluginHost.h"
+#include "plugins/PluginLibrary.h"
+#include "plugins/PluginRegistration.h"
+
+namespace gm {
+
+std::unique_ptr<PluginObject> PluginObject::create(const PluginHost& host, std::shared_ptr<PluginLibrary> library,
+                                                   const QString& prefsPath) {
+  if (!library) return nullptr;
+  // The instance needs its host context (this object) at creation, so the object comes first.
+  std::unique_ptr<PluginObject> object(new PluginObject(std::move(library), nullptr));
+  const QByteArray path = prefsPath.toUtf8();
+  object->instance_ = object->class_.create(&host.table(), object.get(), path.constData());
+  if (object->instance_ == nullptr) return nullptr;
+  return object;
+}
+
+PluginObject::PluginObject(std::shared_ptr<PluginLibrary> library, gm_plugin* instance)
+    : library_(std::move(library)), class_(library_->pluginClass()), instance_(instance) {}
+
+PluginObject::~PluginObject() {
+  EventList::forgetTarget(registeredWith_, this);
+  // The panel models point into the plug-in's descriptions: gone before the instance, which goes
+  // before its library.
+  prefsPanel_.reset();
+  controlsPanel_.reset();
+  if (instance_ != nullptr) class_.dispose(instance_);
+}
+
+std::optional<gm_value> PluginObject::attribute(std::uint32_t id) const {
+  gm_value value{};
+  if (!class_.get_attribute(instance_, id, &value)) return std::nullopt;
+  return value;
+}
+
+QString PluginObject::name() const {
+  const auto value = attribute(GM_ATTR_NAME);
+  if (!value || value->kind != GM_VALUE_TEXT || value->text == nullptr) return {};
+  return QString::fromUtf8(value->text);
+}
+
+bool PluginObject::enabled() const { return integerAttribute(GM_ATTR_ENABLED).value_or(0) != 0; }
+
+void PluginObject::setEnabled(bool enabled) { setAttribute(GM_ATTR_ENABLED, enabled ? 1 : 0); }
+
+std::optional<std::int32_t> PluginObject::integerAttribute(std::uint32_t id) const {
+  const auto value = attribute(id);
+  if (!value || value->kind != GM_VALUE_INTEGER) return std::nullopt;
+  return value->integer;
+}
+
+std::uint32_t PluginObject::setAttribute(std::uint32_t id, std::int32_t value) {
+  const gm_tag tag{id, value};
+  return class_.set_attributes(instance_, &tag, 1);
+}
+
+std::uint32_t PluginObject::version() const { return class_.version; }
+
+std::uint32_t PluginObject::revision() const { return class_.revision; }
+
+QString PluginObject::versionText() const {
+  return QStringLiteral("%1.%2").arg(qlonglong(version())).arg(qlonglong(revision())).left(15);
+}
+
+gm_plugin_kind PluginObject::kind() const { return gm_plugin_kind(class_.kind); }
+
+const QString& PluginObject::libraryPath() const { return library_->path(); }
+
+std::unique_ptr<PanelModel> PluginObject::makePanel(std::uint32_t id) {
+  const auto value = attribute(id);
+  if (!value || value->kind != GM_VALUE_PANEL || value->panel == nullptr) return nullptr;
+  return std::make_unique<PanelModel>(*value->panel, *this);
+}
+
+PanelModel* PluginObject::prefsPanel() {
+  if (!prefsPanel_) prefsPanel_ = makePanel(GM_ATTR_PREFS_PANEL);
+  return prefsPanel_.get();
+}
+
+PanelModel* PluginObject::controlsPanel() {
+  if (!controlsPanel_) controlsPanel_ = makePanel(GM_ATTR_CONTROLS_PANEL);
+  return controlsPanel_.get();
+}
+
+void PluginObject::process(std::int16_t* samples, std::uint32_t bytes, DeckRenderTarget* deck,
+                           const gm_voice_state* state) {
+  gm_process_message message{{GM_METHOD_PROCESS}, samples, bytes, reinterpret_cast<gm_deck*>(deck), state};
+  class_.call_method(instance_, &message.header);
+}
+
+void PluginObject::registerEvents(EventList& events, const QString& zone) {
+  registeredWith_ = events.weakRef();
+  PluginRegistration registration(events, *this, instance_);
+  const QByteArray zoneText = zone.toUtf8();
+  gm_register_events_message message{{GM_METHOD_REGISTER_EVENTS}, registration.handle(), zoneText.constData()};
+  class_.call_method(instance_, &message.header);
+}
+
+std::uint32_t PluginObject::detectTempo(const std::int16_t* samples, std::uint32_t frames) {
+  gm_detect_tempo_message message{{GM_METHOD_DETECT_TEMPO}, samples, frames};
+  return class_.call_method(instance_, &message.header);
+}
+
+void PluginObject::invokeEvent(std::uint32_t method, std::int32_t value) {
+  gm_parameter_message message{{method}, value};
+  class_.call_method(instance_, &message.header);
+}
+
+void PluginObject::moveControl(std::uint32_t attribute, std::int32_t value) {
+  if (controlsPanel_) controlsPanel_->moveControl(attribute, value);
+}
+
+}  // namespace gm

@@ -1,0 +1,21 @@
+#pragma once
+// The plug-ins' preferences file: an IFF "FORM" of type "PREF" holding a "PRHD" header chunk
+// (version 1, type 0, flags 0) and the plug-in's own chunk, whose body is its Dataspace.
+
+#include <cstdint>
+#include <string>
+
+namespace gm::plugin {
+
+class Dataspace;
+
+class PrefsFile {
+ public:
+  // [main-thread] Loads the plug-in's chunk into `values`. False, leaving `values` untouched, when
+  // the file is missing, unreadable or lacks the chunk; the header chunk is not examined.
+  static bool load(const std::string& path, std::uint32_t chunkId, Dataspace& values);
+  // [main-thread] Creates the file anew with the header and the plug-in's chunk.
+  static bool save(const std::string& path, std::uint32_t chunkId, const Dataspace& values);
+};
+
+}  // namespace gm::plugin

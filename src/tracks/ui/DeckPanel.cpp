@@ -1,0 +1,253 @@
+#include "tracks/ui/DeckPanel.h"
+
+#include <algorithm>
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "app/BoundedValue.h"
+#include "app/CatalogTable.h"
+#include "app/ui/ValueBinding.h"
+#include "tracks/Deck.h"
+#include "tracks/DeckControls.h"
+#include "tracks/ui/TrackDrop.h"
+#include "widgets/BpmSlider.h"
+#include "widgets/PitchSlider.h"
+
+namespace gm {
+namespace {
+
+constexpr int kPitchFaderMinHeight = 230;
+constexpr int kPitchFaderTicks = 10;  // a tick every tenth of the range, centre included
+
+const char* const kBendDownHelp =
+    "Slightly slow the track for an instant for fine beat matching. Keep the button pressed for longer effect.";
+const char* const kBendUpHelp =
+    "Slightly fasten the track for an instant for fine beat matching. Keep the button pressed for longer effect.";
+
+const char* const kPanelStyle = R"(
+QPushButton { background: #34343a; color: #e6e6e6; border: 1px solid #4a4a52; border-radius: 3px;
+              padding: 3px 5px; font-size: 9pt; min-width: 22px; min-height: 18px; }
+QPushButton:hover { border-color: #8a8a94; }
+QPushButton:pressed { background: #5a5a62; }
+QPushButton:checked { background: #ff9a1f; color: black; border-color: #ffc070; }
+QPushButton:disabled { color: #6e6e76; }
+QPushButton[role="play"], QPushButton[role="cue"] { font-size: 12pt; font-weight: bold; min-height: 30px; }
+QPushButton[role="play"]:checked { background: #2fbf4f; border-color: #70e890; color: black; }
+QPushButton[role="cue"], QPushButton[role="sync"] { color: #40c8ff; font-weight: bold; }
+QLabel[role="caption"] { color: #8a8a94; font-size: 8pt; font-weight: bold; }
+)";
+
+QLabel* caption(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setProperty("role", "caption");
+  return label;
+}
+
+}  // namespace
+
+DeckPanel::DeckPanel(Deck& deck, DeckControls& controls, QWidget* parent)
+    : QFrame(parent), deck_(deck), controls_(controls) {
+  setObjectName(name("panel"));
+  setFrameShape(QFrame::StyledPanel);
+  setStyleSheet(kPanelStyle);
+
+  auto* controlsColumn = new QVBoxLayout;
+  controlsColumn->setSpacing(5);
+  auto* top = new QHBoxLayout;
+  auto* deckName = new QLabel(msg(deck_.deckIndex() == 0 ? Msg::DeckATitle : Msg::DeckBTitle).toUpper(), this);
+  deckName->setStyleSheet("font-weight: bold; font-size: 12pt;");
+  top->addWidget(deckName);
+  top->addStretch(1);
+  QPushButton* sync = makeButton("SYNC", name("sync"), "Match this deck's tempo to the other deck's (within 10 %).");
+  sync->setProperty("role", "sync");
+  connect(sync, &QPushButton::clicked, &controls_, [this] { controls_.sync(); });
+  top->addWidget(sync);
+  controlsColumn->addLayout(top);
+
+  auto* bpmRow = new QHBoxLayout;
+  bpmRow->addWidget(caption("BPM", this));
+  auto* bpmSlider = new BpmSlider(controls_.bpmSlider(), Qt::Horizontal, this);
+  bpmSlider->setObjectName(name("bpmSlider"));
+  bpmSlider->setToolTip("The track's own tempo; the beat grid and the loops follow it.");
+  followSilentMoves(*bpmSlider, controls_.bpmSlider());
+  bpmRow->addWidget(bpmSlider, 1);
+  controlsColumn->addLayout(bpmRow);
+  controlsColumn->addWidget(buildTransport());
+  controlsColumn->addWidget(buildLoops());
+  controlsColumn->addWidget(buildBends());
+  controlsColumn->addStretch(1);
+
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(6, 6, 6, 6);
+  row->setSpacing(8);
+  QWidget* pitch = buildPitchColumn();
+  if (deck_.deckIndex() == 0) {
+    row->addWidget(pitch);
+    row->addLayout(controlsColumn, 1);
+  } else {
+    row->addLayout(controlsColumn, 1);
+    row->addWidget(pitch);
+  }
+  TrackDrop::install(*this, deck_);
+}
+
+QString DeckPanel::name(const QString& control) const {
+  return (deck_.deckIndex() == 0 ? "deckA." : "deckB.") + control;
+}
+
+QWidget* DeckPanel::buildPitchColumn() {
+  auto* column = new QWidget(this);
+  auto* layout = new QVBoxLayout(column);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(4);
+  layout->addWidget(caption("PITCH", column), 0, Qt::AlignHCenter);
+  auto* fader = new PitchSlider(controls_.pitchSlider(), Qt::Vertical, column);
+  fader->setObjectName(name("pitch"));
+  // Turntable convention: pulling the fader towards you speeds the track up.
+  fader->setInvertedAppearance(true);
+  fader->setMinimumHeight(kPitchFaderMinHeight);
+  fader->setTickPosition(QSlider::TicksBothSides);
+  fader->setTickInterval(std::max(1, (fader->maximum() - fader->minimum()) / kPitchFaderTicks));
+  fader->setToolTip("Tempo: + towards the bottom, as on a turntable.");
+  followSilentMoves(*fader, controls_.pitchSlider());
+  layout->addWidget(fader, 1, Qt::AlignHCenter);
+  auto* nudges = new QHBoxLayout;
+  nudges->setSpacing(3);
+  QPushButton* down = makeButton("-1", name("pitchDown"), "Slower by 0.01 %.");
+  QPushButton* up = makeButton("+1", name("pitchUp"), "Faster by 0.01 %.");
+  for (QPushButton* button : {down, up}) {
+    button->setAutoRepeat(true);  // held, it keeps stepping
+    nudges->addWidget(button);
+  }
+  connect(down, &QPushButton::clicked, &controls_, [this] { controls_.pitchDown(); });
+  connect(up, &QPushButton::clicked, &controls_, [this] { controls_.pitchUp(); });
+  layout->addLayout(nudges);
+  return column;
+}
+
+QWidget* DeckPanel::buildTransport() {
+  auto* box = new QWidget(this);
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setSpacing(4);
+  QPushButton* play = makeToggle("PLAY", name("play"), controls_.playButton());
+  play->setProperty("role", "play");
+  QPushButton* cue = makeButton(msg(Msg::CueButton), name("cue"), "Jump to the cue point.");
+  cue->setProperty("role", "cue");
+  QPushButton* setCue = makeButton("SET CUE", name("setCue"), "Put the cue point at the play position.");
+  QPushButton* rewind = makeButton("|◀◀", name("rewind"), "Back to the start of the track.");
+  connect(cue, &QPushButton::clicked, &deck_, [this] { deck_.cuePoint(1); });
+  connect(setCue, &QPushButton::clicked, &deck_, [this] { deck_.cuePoint(0); });
+  connect(rewind, &QPushButton::clicked, &deck_, &Deck::rewind);
+  grid->addWidget(play, 0, 0, 1, 2);
+  grid->addWidget(cue, 0, 2, 1, 2);
+  grid->addWidget(setCue, 1, 0, 1, 2);
+  grid->addWidget(rewind, 1, 2, 1, 2);
+
+  grid->addWidget(caption("CUE NUDGE", box), 2, 0, 1, 4);
+  struct Nudge {
+    const char* text;
+    const char* control;
+    int deltaBytes;
+    const char* help;
+  };
+  const Nudge nudges[] = {{"«", "cueBack", -kCueCoarseBytes, "Cue point 1/100 s earlier."},
+                          {"‹", "cueBackFine", -kCueFineBytes, "Cue point one frame earlier."},
+                          {"›", "cueForwardFine", kCueFineBytes, "Cue point one frame later."},
+                          {"»", "cueForward", kCueCoarseBytes, "Cue point 1/100 s later."}};
+  for (int i = 0; i < 4; ++i) {
+    QPushButton* button = makeButton(QString::fromUtf8(nudges[i].text), name(nudges[i].control), nudges[i].help);
+    button->setAutoRepeat(true);
+    const int delta = nudges[i].deltaBytes;
+    connect(button, &QPushButton::clicked, &deck_, [this, delta] { deck_.shiftCue(delta); });
+    grid->addWidget(button, 3, i);
+  }
+  return box;
+}
+
+QWidget* DeckPanel::buildLoops() {
+  auto* box = new QWidget(this);
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->setSpacing(3);
+  grid->addWidget(caption("LOOP (BEATS)", box), 0, 0, 1, 6);
+  constexpr int kPerRow = DeckControls::kLoopButtons / 2;
+  for (int i = 0; i < DeckControls::kLoopButtons; ++i) {
+    const QString label = DeckControls::loopLabel(i);
+    QPushButton* button = makeToggle(label, name("loop." + label), controls_.loopButton(i));
+    button->setToolTip(QString("Loop %1 beat(s) from the next beat; loops are set while the deck plays.").arg(label));
+    grid->addWidget(button, 1 + i / kPerRow, i % kPerRow);
+  }
+  QPushButton* twice = makeButton("Loop x2", name("loopDouble"), "Double the loop's length.");
+  QPushButton* half = makeButton("Loop /2", name("loopHalve"), "Halve the loop's length.");
+  QPushButton* stop = makeButton("Loop Stop", name("loopStop"), "Leave the loop.");
+  connect(twice, &QPushButton::clicked, &controls_, [this] { controls_.loopDouble(); });
+  connect(half, &QPushButton::clicked, &controls_, [this] { controls_.loopHalve(); });
+  connect(stop, &QPushButton::clicked, &controls_, [this] { controls_.loopStop(); });
+  grid->addWidget(twice, 3, 0, 1, 2);
+  grid->addWidget(half, 3, 2, 1, 2);
+  grid->addWidget(stop, 3, 4, 1, 2);
+  return box;
+}
+
+QWidget* DeckPanel::buildBends() {
+  auto* box = new QWidget(this);
+  auto* row = new QHBoxLayout(box);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(4);
+  row->addWidget(caption("BEND", box));
+  QPushButton* slower = makeButton("◀ −", name("bendDown"), kBendDownHelp);
+  QPushButton* faster = makeButton("+ ▶", name("bendUp"), kBendUpHelp);
+  // The bend lasts exactly as long as the button is held.
+  connect(slower, &QPushButton::pressed, &deck_, [this] { deck_.bendDown(true); });
+  connect(slower, &QPushButton::released, &deck_, [this] { deck_.bendDown(false); });
+  connect(faster, &QPushButton::pressed, &deck_, [this] { deck_.bendUp(true); });
+  connect(faster, &QPushButton::released, &deck_, [this] { deck_.bendUp(false); });
+  row->addWidget(slower, 1);
+  row->addWidget(faster, 1);
+  return box;
+}
+
+QPushButton* DeckPanel::makeButton(const QString& text, const QString& objectName, const QString& toolTip) {
+  auto* button = new QPushButton(text, this);
+  button->setObjectName(objectName);
+  button->setFocusPolicy(Qt::NoFocus);  // keys belong to the mapped shortcuts, not to the last button
+  if (!toolTip.isEmpty()) button->setToolTip(toolTip);
+  return button;
+}
+
+QPushButton* DeckPanel::makeToggle(const QString& text, const QString& objectName, BoundedValue& model) {
+  QPushButton* button = makeButton(text, objectName);
+  ValueBinding::bind(*button, model);
+  // The model's own reaction to a press can put it straight back (PLAY with nothing loaded, a loop
+  // button while paused). That silent move reaches the button before the press's own notification
+  // does, so the button is set once more from the model's final state, last in line.
+  connect(&model, &BoundedValue::valueChanged, button, [button, &model] {
+    const QSignalBlocker quiet(button);
+    button->setChecked(model.value() != 0);
+  });
+  return button;
+}
+
+void DeckPanel::followSilentMoves(QSlider& slider, BoundedValue& model) {
+  // The deck moves these models silently (sync, the command port, a new track's tempo); the value
+  // sliders listen to loud changes only.
+  connect(&model, &BoundedValue::displayChanged, &slider, [&slider](int value) {
+    const QSignalBlocker quiet(slider);
+    slider.setValue(value);
+    slider.update();
+  });
+  connect(&model, &BoundedValue::rangeChanged, &slider, [&slider, &model](int minimum, int maximum) {
+    const QSignalBlocker quiet(slider);
+    slider.setRange(minimum, maximum);
+    slider.setValue(model.value());
+    slider.update();
+  });
+}
+
+}  // namespace gm

@@ -1,0 +1,65 @@
+#include "tracks/ui/TrackDrop.h"
+
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <QWidget>
+
+#include "tracks/Deck.h"
+#include "tracks/TrackEntry.h"
+
+namespace gm {
+
+TrackDrop::TrackDrop(Deck& deck, QWidget& widget) : QObject(&widget), deck_(deck) {}
+
+void TrackDrop::install(QWidget& widget, Deck& deck) {
+  widget.setAcceptDrops(true);
+  widget.installEventFilter(new TrackDrop(deck, widget));
+}
+
+QString TrackDrop::firstLocalFile(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return {};
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile() && !url.toLocalFile().isEmpty()) return url.toLocalFile();
+  }
+  return {};
+}
+
+bool TrackDrop::acceptable(const Deck& deck, const QMimeData* data) {
+  return !deck.playing() && !deck.busy() && !firstLocalFile(data).isEmpty();
+}
+
+bool TrackDrop::load(Deck& deck, const QMimeData* data) {
+  const QString path = firstLocalFile(data);
+  return !path.isEmpty() && deck.loadEntry(TrackEntry::fromPath(path));
+}
+
+bool TrackDrop::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      if (acceptable(deck_, drag->mimeData())) {
+        drag->acceptProposedAction();
+      } else {
+        drag->ignore();
+      }
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      if (load(deck_, drop->mimeData())) {
+        drop->acceptProposedAction();
+      } else {
+        drop->ignore();
+      }
+      return true;
+    }
+    default:
+      return QObject::eventFilter(watched, event);
+  }
+}
+
+}  // namespace gm
