@@ -21,9 +21,14 @@ Application::Application(Directories directories, AudioBackend& backend, Request
       directories_(std::move(directories)),
       backend_(backend),
       requester_(requester),
-      store_(directories_.configDir() + "/settings.ini", directories_.runtimeDir() + "/settings.ini") {
+      store_(directories_.configDir() + "/settings.ini", directories_.runtimeDir() + "/settings.ini"),
+      pluginHost_(directories_),
+      filterRackA_(pluginHost_, "Filter A"),
+      filterRackB_(pluginHost_, "Filter B") {
   deckA_.link(&deckB_);
   deckB_.link(&deckA_);
+  setUpDeckPlugins(deckA_, filterRackA_);
+  setUpDeckPlugins(deckB_, filterRackB_);
   for (Deck* deck : {&deckA_, &deckB_}) connect(deck, &Deck::loadFailed, &status_, &StatusLine::show);
   defineSettings();
   createDeckControls();
@@ -33,6 +38,12 @@ Application::Application(Directories directories, AudioBackend& backend, Request
 }
 
 Application::~Application() { appStopAudio(); }
+
+void Application::setUpDeckPlugins(Deck& deck, FilterRack& rack) {
+  deck.setFilterRack(&rack);
+  deck.setTempoDetector(pluginHost_.createDetector());
+  deck.setHomeDirectory(directories_.homeDir());
+}
 
 void Application::defineSettings() {
   settings_.define(SettingId::kSpeakers, qs(backend_.defaultDevice()));

@@ -22,6 +22,10 @@
 #include "audio/AudioOutput.h"
 #include "audio/BlockRenderer.h"
 #include "audio/MixEngine.h"
+#include "control/EventList.h"
+#include "plugins/FilterRack.h"
+#include "plugins/PluginHost.h"
+#include "plugins/PluginObject.h"
 #include "tracks/Deck.h"
 #include "tracks/DeckControls.h"
 
@@ -79,6 +83,10 @@ class Application : public QObject {
   // loaded is reported in the deck's title line and the status line.
   void loadFiles(const QStringList& files);
 
+  FilterRack& filterRack(int deck) { return deck == kDeckB ? filterRackB_ : filterRackA_; }
+  PluginHost& pluginHost() { return pluginHost_; }
+  EventList& events() { return events_; }
+
   Settings& settings() { return settings_; }
   StatusLine& status() { return status_; }
   const Directories& directories() const { return directories_; }
@@ -99,6 +107,7 @@ class Application : public QObject {
 
  private:
   void defineSettings();
+  void setUpDeckPlugins(Deck& deck, FilterRack& rack);
   void createDeckControls();
   void createMixerChannels();
   void applyDeckRanges();
@@ -131,6 +140,10 @@ class Application : public QObject {
   BoundedValue headphoneMasterLevel_{0, 255, 255};
   BoundedValue headphoneCueLevel_{0, 255, 255};
 
+  EventList events_;  // every bindable event, in registration order
+  PluginHost pluginHost_;
+  FilterRack filterRackA_;
+  FilterRack filterRackB_;
   Deck deckA_{0};
   Deck deckB_{1};
   std::unique_ptr<DeckControls> controlsA_;

@@ -9,6 +9,8 @@
 #include "app/CatalogTable.h"
 #include "app/MainThread.h"
 #include "audio/BeatGrid.h"
+#include "plugins/FilterRack.h"
+#include "plugins/PluginObject.h"
 #include "tracks/TrackLoader.h"
 
 namespace gm {
@@ -30,10 +32,22 @@ Deck::Deck(int deckIndex, QObject* parent)
 
 Deck::~Deck() = default;
 
+void Deck::setFilterRack(FilterRack* rack) {
+  std::lock_guard guard(lock_);
+  filterRack_ = rack;
+}
+
+void Deck::setTempoDetector(std::unique_ptr<PluginObject> detector) {
+  // The loader thread is the detector's only user: hand it over between jobs.
+  loader_.waitIdle();
+  detector_ = std::move(detector);
+}
+
 void Deck::prepare(std::size_t maxBlockFrames) {
   std::vector<float> work(maxBlockFrames * 2);
   std::lock_guard guard(lock_);
   renderer_.prepare(maxBlockFrames);
+  stateRenderer_.prepare(maxBlockFrames);
   equaliserWork_.swap(work);
 }
 
@@ -113,7 +127,14 @@ void Deck::openAndDecode(const std::string& path) {
     MainThread::post(this, [this, file, reason] { onLoadFailed(file, reason); });
     return;
   }
+  if (sample) detectTempo(*sample);
   MainThread::post(this, [this, sample] { onLoadFinished(sample); });
+}
+
+void Deck::detectTempo(SampleData& sample) {
+  // A track with a script gets its tempo from the script.
+  if (!detector_ || QFile::exists(QString::fromStdString(homeDirectory_ + "/" + sample.scriptPath))) return;
+  sample.detectedBpm = std::int32_t(detector_->detectTempo(sample.pcm.data(), std::uint32_t(sample.frames)));
 }
 
 void Deck::attachSample(const std::shared_ptr<SampleData>& sample) {
@@ -403,7 +424,9 @@ void Deck::renderBlock(SampleBlock block) {
   if (!voice_.pcm) return;
   advanceBend();
   voice_.speed = float(pitch_ + bendOffset_) / 10000.0f;
+  const gm_voice_state before = voice_;
   renderer_.render(voice_, block);
+  if (filterRack_) filterRack_->process(block.samples, std::uint32_t(block.bytes()), this, &before);
   bool ended = false;
   if (voice_.position >= voice_.frames) {
     voice_.position = voice_.frames;
@@ -416,6 +439,11 @@ void Deck::renderBlock(SampleBlock block) {
   const bool flagged = bendOffset_ != 0 || (looping && ++loopBlocks_ % 10 == 0);
   postRenderEvent({RenderEvent::Position, std::uint32_t(voice_.position) | (flagged ? kFlaggedPosition : 0u)});
   if (ended) postRenderEvent({RenderEvent::EndOfTrack, 0});
+}
+
+void Deck::renderFromState(const gm_voice_state& state, SampleBlock block) {
+  gm_voice_state copy = state;
+  stateRenderer_.render(copy, block);
 }
 
 void Deck::advanceBend() {

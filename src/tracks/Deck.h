@@ -21,12 +21,16 @@
 #include "audio/SpscQueue.h"
 #include "audio/VoiceRenderer.h"
 #include "groovemangler_plugin.h"
+#include "plugins/DeckRenderTarget.h"
 #include "tracks/SampleData.h"
 #include "tracks/TrackEntry.h"
 
 namespace gm {
 
-class Deck : public QObject, public BlockRenderer {
+class FilterRack;
+class PluginObject;
+
+class Deck : public QObject, public BlockRenderer, public DeckRenderTarget {
   Q_OBJECT
  public:
   static constexpr std::int32_t kMinBpm = 6000;
@@ -45,6 +49,13 @@ class Deck : public QObject, public BlockRenderer {
   void link(Deck* other) { linked_ = other; }
   // [main-thread, audio stopped] Sizes the render's buffers for blocks of up to this many frames.
   void prepare(std::size_t maxBlockFrames);
+
+  // [main-thread] The deck's filter rack, run over every rendered block (nullptr: none).
+  void setFilterRack(FilterRack* rack);
+  // [main-thread, no load running] The beat detector asked for the tempo of tracks without a script.
+  void setTempoDetector(std::unique_ptr<PluginObject> detector);
+  // [main-thread, no load running] Where per-track scripts ("Keyledger/<key>.rx") live.
+  void setHomeDirectory(const QString& directory) { homeDirectory_ = directory.toStdString(); }
 
   // [main-thread] Loading. False when refused (playing, busy, no file).
   bool loadEntry(const TrackEntry& entry);
@@ -83,6 +94,9 @@ class Deck : public QObject, public BlockRenderer {
 
   // [audio-thread] The engine's call, once per master block.
   void renderBlock(SampleBlock block) override;
+  // [audio-thread, inside renderBlock] A filter's request to render the track from a play state
+  // without moving the deck. The deck lock is already held by the render that runs the filter.
+  void renderFromState(const gm_voice_state& state, SampleBlock block) override;
 
   // [main-thread] State for views and tests.
   int deckIndex() const { return deckIndex_; }
@@ -131,6 +145,7 @@ class Deck : public QObject, public BlockRenderer {
   };
 
   void openAndDecode(const std::string& path);
+  void detectTempo(SampleData& sample);
   void attachSample(const std::shared_ptr<SampleData>& sample);
   void onLoadProgress(const std::shared_ptr<SampleData>& sample, std::int32_t percent);
   void onLoadFinished(const std::shared_ptr<SampleData>& sample);
@@ -150,6 +165,10 @@ class Deck : public QObject, public BlockRenderer {
   mutable std::mutex lock_;  // the deck lock: voice_, bend state, renderer
   gm_voice_state voice_{};
   VoiceRenderer renderer_;
+  VoiceRenderer stateRenderer_;  // for filters' renders from a state, so capture tables stay apart
+  FilterRack* filterRack_ = nullptr;
+  std::unique_ptr<PluginObject> detector_;  // used on the loader thread only
+  std::string homeDirectory_;
   std::int32_t bendOffset_ = 0;
   std::int32_t bendCountdown_ = 0;
   std::int32_t bendFactor_ = 0;

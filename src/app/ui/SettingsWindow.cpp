@@ -11,6 +11,7 @@
 #include "app/Application.h"
 #include "app/CatalogTable.h"
 #include "app/ui/AudioOutputsPage.h"
+#include "plugins/ui/PluginPage.h"
 
 namespace gm {
 
@@ -31,6 +32,8 @@ SettingsWindow::SettingsWindow(Application& app, QWidget* parent) : QWidget(pare
   column->addWidget(buildButtons());
 
   addPage(msg(Msg::PageAudioOutputs), new AudioOutputsPage(app_.settings(), app_.backend(), this));
+  addPage(msg(Msg::PageBeatDetectors), new PluginPage(app_.pluginHost(), "BeatDetectors", this));
+  addPage(msg(Msg::PageFilters), new PluginPage(app_.pluginHost(), "Filters", this));
   pageList_->setCurrentRow(0);
   resize(640, 360);
 }
