@@ -113,6 +113,10 @@ void Deck::detachTrack() {
 void Deck::openAndDecode(const std::string& path) {
   TrackLoader::Hooks hooks;
   hooks.attach = [this](const std::shared_ptr<SampleData>& sample) { attachSample(sample); };
+  hooks.decoded = [this](std::int32_t frames) {
+    std::lock_guard guard(lock_);
+    voice_.frames = frames;
+  };
   hooks.progress = [this](const std::shared_ptr<SampleData>& sample) {
     // The percentage travels with the post: the loader goes on writing the record meanwhile.
     const std::int32_t percent = sample->loadPercent;
@@ -141,8 +145,10 @@ void Deck::attachSample(const std::shared_ptr<SampleData>& sample) {
   std::lock_guard guard(lock_);
   const bool replacing = voice_.pcm != nullptr;
   voice_.pcm = sample->pcm.data();
-  voice_.frames = sample->frames;
+  // Only decoded frames are playable: the track grows as the loader goes (see the decoded hook).
   if (replacing) return;  // memory grown mid-load: the play position stays where it is
+  voice_.frames = 0;
+  trackComplete_ = false;
   voice_.position = 0;
   voice_.fraction = 0.0f;
   voice_.loop_start = voice_.loop_end = voice_.loop_reserved = voice_.pending_loop_end = 0;
@@ -170,6 +176,7 @@ void Deck::onLoadFinished(const std::shared_ptr<SampleData>& sample) {
     std::lock_guard guard(lock_);
     voice_.pcm = sample->pcm.data();
     voice_.frames = sample->frames;
+    trackComplete_ = true;
   }
   seconds_ = secondsAtPitch_ = sample->seconds;
   setPosition(0);
@@ -429,8 +436,9 @@ void Deck::renderBlock(SampleBlock block) {
   if (filterRack_) filterRack_->process(block.samples, std::uint32_t(block.bytes()), this, &before);
   bool ended = false;
   if (voice_.position >= voice_.frames) {
+    // While the track still decodes, play waits at the decoded edge instead of ending.
     voice_.position = voice_.frames;
-    ended = true;
+    ended = trackComplete_;
   } else if (voice_.position < 0) {
     voice_.position = 0;
   }

@@ -166,6 +166,7 @@ class Deck : public QObject, public BlockRenderer, public DeckRenderTarget {
   gm_voice_state voice_{};
   VoiceRenderer renderer_;
   VoiceRenderer stateRenderer_;  // for filters' renders from a state, so capture tables stay apart
+  bool trackComplete_ = true;  // false while the loader still fills the attached memory
   FilterRack* filterRack_ = nullptr;
   std::unique_ptr<PluginObject> detector_;  // used on the loader thread only
   std::string homeDirectory_;

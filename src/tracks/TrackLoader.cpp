@@ -95,6 +95,7 @@ bool TrackLoader::decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>&
     if (frames == 0) break;
     scanner.scan(*sample, sample->pcm.data() + 2 * done, frames);
     done += frames;
+    hooks.decoded(std::int32_t(done));
     const auto percent = std::int32_t(float(done) * 100.0f / float(capacity));
     if (percent != sample->loadPercent) {
       sample->loadPercent = percent;
@@ -117,6 +118,7 @@ bool TrackLoader::decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>&
     std::copy(tail.begin(), tail.end(), grown->pcm.begin() + std::ptrdiff_t(2 * done));
     scanner.scan(*grown, grown->pcm.data() + 2 * done, tail.size() / 2);
     hooks.attach(grown);
+    hooks.decoded(grown->frames);
     sample = std::move(grown);
     decoded = std::size_t(sample->frames);
   }

@@ -20,6 +20,9 @@ class TrackLoader {
     // [loader-thread] Hands the record's memory to the deck's voice (under the deck lock), so the
     // track can play while the rest decodes. Called again if the memory had to grow.
     std::function<void(const std::shared_ptr<SampleData>&)> attach;
+    // [loader-thread] Frames 0 .. decodedFrames of the attached memory are final: the voice may
+    // play them (under the deck lock, which also publishes the samples to the render).
+    std::function<void(std::int32_t decodedFrames)> decoded;
     // [loader-thread] A new integer percentage was reached.
     std::function<void(const std::shared_ptr<SampleData>&)> progress;
     // [loader-thread] True when the deck is going away: decoding ends early.
