@@ -22,7 +22,11 @@ void DeckControls::connectDeck() {
   connect(bpmSlider_, &BoundedValue::valueChanged, &deck_, &Deck::setBpm);
   // A detected tempo moves the BPM slider, which sets the deck's tempo like a hand on the slider would.
   connect(&deck_, &Deck::currentBpmChanged, this, [this] {
-    if (deck_.bpm() != 0 && bpmSlider_->value() != deck_.bpm()) bpmSlider_->setValue(deck_.bpm());
+    const std::int32_t bpm = deck_.bpm();
+    if (bpm == 0 || deck_.voiceSnapshot().bpm == bpm) return;
+    // Set the deck directly as well: the slider may already stand at this tempo (the last track's).
+    bpmSlider_->setValueSilently(bpm);
+    deck_.setBpm(bpm);
   });
   connect(&playButton_, &BoundedValue::valueChanged, this, [this](int pressed) {
     if (pressed && !deck_.play()) playButton_.setValueSilently(0);

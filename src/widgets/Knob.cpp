@@ -34,6 +34,7 @@ Knob::Knob(BoundedValue& model, const QString& label, QWidget* parent)
   setEnabled(model_.enabled());
   applySize();
   connect(&model_, &BoundedValue::valueChanged, this, qOverload<>(&QWidget::update));
+  connect(&model_, &BoundedValue::displayChanged, this, qOverload<>(&QWidget::update));
   connect(&model_, &BoundedValue::enabledChanged, this, &QWidget::setEnabled);
 }
 

@@ -40,7 +40,15 @@ ValueSlider::ValueSlider(BoundedValue& model, TextFormat format, Scale scale, Qt
 
   connect(this, &QSlider::valueChanged, &model_, [this](int position) { model_.setValue(valueForPosition(position)); });
   connect(&model_, &BoundedValue::valueChanged, this, &ValueSlider::showModelValue);
+  connect(&model_, &BoundedValue::displayChanged, this, &ValueSlider::showModelValue);
   connect(&model_, &BoundedValue::enabledChanged, this, &QWidget::setEnabled);
+  connect(&model_, &BoundedValue::rangeChanged, this, [this](int minimum, int maximum) {
+    if (scale_ == Scale::Linear) {
+      const QSignalBlocker quiet(this);
+      setRange(minimum, maximum);
+    }
+    showModelValue(model_.value());
+  });
 }
 
 QString ValueSlider::valueText() const { return format_(model_.value()); }

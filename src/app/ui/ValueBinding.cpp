@@ -13,9 +13,10 @@ void ValueBinding::bind(QAbstractSlider& control, BoundedValue& model) {
   control.setValue(model.value());
   control.setEnabled(model.enabled());
   QObject::connect(&control, &QAbstractSlider::valueChanged, &model, &BoundedValue::setValue);
-  auto mirror = [&control](int value) {
+  // The model's current value, not the signal's: a model may have moved again since it was sent.
+  auto mirror = [&control, &model] {
     const QSignalBlocker quiet(control);
-    control.setValue(value);
+    control.setValue(model.value());
   };
   QObject::connect(&model, &BoundedValue::valueChanged, &control, mirror);
   QObject::connect(&model, &BoundedValue::displayChanged, &control, mirror);
@@ -32,9 +33,9 @@ void ValueBinding::bind(QAbstractButton& toggle, BoundedValue& model) {
   toggle.setChecked(model.value() != 0);
   toggle.setEnabled(model.enabled());
   QObject::connect(&toggle, &QAbstractButton::toggled, &model, [&model](bool on) { model.setValue(on ? 1 : 0); });
-  auto mirror = [&toggle](int value) {
+  auto mirror = [&toggle, &model] {
     const QSignalBlocker quiet(toggle);
-    toggle.setChecked(value != 0);
+    toggle.setChecked(model.value() != 0);
   };
   QObject::connect(&model, &BoundedValue::valueChanged, &toggle, mirror);
   QObject::connect(&model, &BoundedValue::displayChanged, &toggle, mirror);

@@ -74,7 +74,6 @@ DeckPanel::DeckPanel(Deck& deck, DeckControls& controls, QWidget* parent)
   auto* bpmSlider = new BpmSlider(controls_.bpmSlider(), Qt::Horizontal, this);
   bpmSlider->setObjectName(name("bpmSlider"));
   bpmSlider->setToolTip("The track's own tempo; the beat grid and the loops follow it.");
-  followSilentMoves(*bpmSlider, controls_.bpmSlider());
   bpmRow->addWidget(bpmSlider, 1);
   controlsColumn->addLayout(bpmRow);
   controlsColumn->addWidget(buildTransport());
@@ -114,7 +113,6 @@ QWidget* DeckPanel::buildPitchColumn() {
   fader->setTickPosition(QSlider::TicksBothSides);
   fader->setTickInterval(std::max(1, (fader->maximum() - fader->minimum()) / kPitchFaderTicks));
   fader->setToolTip("Tempo: + towards the bottom, as on a turntable.");
-  followSilentMoves(*fader, controls_.pitchSlider());
   layout->addWidget(fader, 1, Qt::AlignHCenter);
   auto* nudges = new QHBoxLayout;
   nudges->setSpacing(3);
@@ -224,30 +222,7 @@ QPushButton* DeckPanel::makeButton(const QString& text, const QString& objectNam
 QPushButton* DeckPanel::makeToggle(const QString& text, const QString& objectName, BoundedValue& model) {
   QPushButton* button = makeButton(text, objectName);
   ValueBinding::bind(*button, model);
-  // The model's own reaction to a press can put it straight back (PLAY with nothing loaded, a loop
-  // button while paused). That silent move reaches the button before the press's own notification
-  // does, so the button is set once more from the model's final state, last in line.
-  connect(&model, &BoundedValue::valueChanged, button, [button, &model] {
-    const QSignalBlocker quiet(button);
-    button->setChecked(model.value() != 0);
-  });
   return button;
-}
-
-void DeckPanel::followSilentMoves(QSlider& slider, BoundedValue& model) {
-  // The deck moves these models silently (sync, the command port, a new track's tempo); the value
-  // sliders listen to loud changes only.
-  connect(&model, &BoundedValue::displayChanged, &slider, [&slider](int value) {
-    const QSignalBlocker quiet(slider);
-    slider.setValue(value);
-    slider.update();
-  });
-  connect(&model, &BoundedValue::rangeChanged, &slider, [&slider, &model](int minimum, int maximum) {
-    const QSignalBlocker quiet(slider);
-    slider.setRange(minimum, maximum);
-    slider.setValue(model.value());
-    slider.update();
-  });
 }
 
 }  // namespace gm

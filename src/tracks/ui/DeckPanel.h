@@ -39,7 +39,6 @@ class DeckPanel : public QFrame {
   QPushButton* makeButton(const QString& text, const QString& name, const QString& toolTip = {});
   QPushButton* makeToggle(const QString& text, const QString& name, BoundedValue& model);
   QString name(const QString& control) const;
-  static void followSilentMoves(QSlider& slider, BoundedValue& model);
 
   Deck& deck_;
   DeckControls& controls_;
