@@ -2,22 +2,19 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDial>
-#include <QGridLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPalette>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QSlider>
 #include <QStatusBar>
 #include <QStyleFactory>
 #include <QVBoxLayout>
 
 #include "app/Application.h"
 #include "app/CatalogTable.h"
+#include "app/ui/MixerStrip.h"
 #include "app/ui/SettingsWindow.h"
-#include "app/ui/ValueBinding.h"
+#include "plugins/ui/FilterRackView.h"
 #include "tracks/ui/DeckHeader.h"
 #include "tracks/ui/DeckPanel.h"
 #include "tracks/ui/TrackNavigator.h"
@@ -38,7 +35,9 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   column->addWidget(buildTrackViews());
   auto* row = new QHBoxLayout;
   row->addWidget(buildDeckPanel(Application::kDeckA), 3);
-  row->addWidget(buildMixerStrip(), 2);
+  row->addWidget(new FilterRackView(app_.filterRack(Application::kDeckA), &app_.events(), this), 1);
+  row->addWidget(new MixerStrip(app_, this), 2);
+  row->addWidget(new FilterRackView(app_.filterRack(Application::kDeckB), &app_.events(), this), 1);
   row->addWidget(buildDeckPanel(Application::kDeckB), 3);
   column->addLayout(row, 1);
   setCentralWidget(central);
@@ -51,7 +50,6 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   statusBar()->addPermanentWidget(clock_);
   connect(&app_.status(), &StatusLine::shown, status_, &QLabel::setText);
   connect(&app_, &Application::clockChanged, clock_, &QLabel::setText);
-  connect(&app_, &Application::levelChanged, this, &MainWindow::showLevel);
   resize(1400, 860);
 }
 
@@ -89,66 +87,6 @@ QWidget* MainWindow::buildTrackViews() {
 
 QWidget* MainWindow::buildDeckPanel(int deck) {
   return new DeckPanel(app_.deck(deck), app_.deckControls(deck), this);
-}
-
-QWidget* MainWindow::buildMixerStrip() {
-  auto* strip = new QFrame(this);
-  strip->setFrameShape(QFrame::StyledPanel);
-  auto* grid = new QGridLayout(strip);
-  auto addFader = [&](int deck, int column) {
-    auto* fader = new QSlider(Qt::Vertical, strip);
-    fader->setObjectName(deck == Application::kDeckA ? "volumeA" : "volumeB");
-    fader->setMinimumHeight(180);
-    ValueBinding::bind(*fader, app_.volume(deck));
-    grid->addWidget(new QLabel(msg(Msg::VolumeLabel), strip), 0, column, Qt::AlignHCenter);
-    grid->addWidget(fader, 1, column, Qt::AlignHCenter);
-  };
-  addFader(Application::kDeckA, 0);
-  masterMeter_ = new QProgressBar(strip);
-  masterMeter_->setObjectName("masterMeter");
-  masterMeter_->setOrientation(Qt::Vertical);
-  masterMeter_->setTextVisible(false);
-  masterMeter_->setRange(0, 1000);
-  masterMeter_->setValue(0);
-  grid->addWidget(new QLabel(msg(Msg::MasterLevelLabel), strip), 0, 1, Qt::AlignHCenter);
-  grid->addWidget(masterMeter_, 1, 1, Qt::AlignHCenter);
-  addFader(Application::kDeckB, 2);
-  grid->addWidget(buildHeadphoneControls(), 2, 0, 1, 3);
-  auto* crossFader = new QSlider(Qt::Horizontal, strip);
-  crossFader->setObjectName("crossFader");
-  ValueBinding::bind(*crossFader, app_.crossFader());
-  grid->addWidget(new QLabel(msg(Msg::CrossFaderLabel), strip), 3, 0, 1, 3, Qt::AlignHCenter);
-  grid->addWidget(crossFader, 4, 0, 1, 3);
-  return strip;
-}
-
-QWidget* MainWindow::buildHeadphoneControls() {
-  auto* box = new QWidget(this);
-  auto* grid = new QGridLayout(box);
-  auto addCue = [&](int deck, int column) {
-    auto* cue = new QPushButton(msg(Msg::CueButton) + (deck == Application::kDeckA ? " A" : " B"), box);
-    cue->setObjectName(deck == Application::kDeckA ? "cueA" : "cueB");
-    ValueBinding::bind(*cue, app_.cueButton(deck));
-    grid->addWidget(cue, 0, column);
-  };
-  auto addLevel = [&](BoundedValue& model, Msg label, const char* name, int column) {
-    auto* dial = new QDial(box);
-    dial->setObjectName(name);
-    dial->setFixedSize(56, 56);
-    ValueBinding::bind(*dial, model);
-    grid->addWidget(dial, 1, column, Qt::AlignHCenter);
-    grid->addWidget(new QLabel(msg(label), box), 2, column, Qt::AlignHCenter);
-  };
-  addCue(Application::kDeckA, 0);
-  addCue(Application::kDeckB, 1);
-  addLevel(app_.headphoneMasterLevel(), Msg::HeadphoneMasterLevel, "headphoneMasterLevel", 0);
-  addLevel(app_.headphoneCueLevel(), Msg::HeadphoneCueLevel, "headphoneCueLevel", 1);
-  return box;
-}
-
-void MainWindow::showLevel(int level, int maximum) {
-  // The meter's scale is the loudest block heard so far.
-  masterMeter_->setValue(maximum > 0 ? int(1000LL * level / maximum) : 0);
 }
 
 void MainWindow::closeAll() {

@@ -33,13 +33,9 @@ class MainWindow : public QMainWindow {
   void buildMenus();
   QWidget* buildTrackViews();
   QWidget* buildDeckPanel(int deck);
-  QWidget* buildMixerStrip();
-  QWidget* buildHeadphoneControls();
-  void showLevel(int level, int maximum);
 
   Application& app_;
   SettingsWindow* settingsWindow_ = nullptr;
-  QProgressBar* masterMeter_ = nullptr;
   QLabel* clock_ = nullptr;
   QLabel* status_ = nullptr;
   bool closing_ = false;
