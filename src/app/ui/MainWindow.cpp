@@ -35,9 +35,9 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   column->addWidget(buildTrackViews());
   auto* row = new QHBoxLayout;
   row->addWidget(buildDeckPanel(Application::kDeckA), 3);
-  row->addWidget(new FilterRackView(app_.filterRack(Application::kDeckA), &app_.events(), this), 1);
+  row->addWidget(new FilterRackView(app_.filterRack(Application::kDeckA), &app_.events(), this), 2);
   row->addWidget(new MixerStrip(app_, this), 2);
-  row->addWidget(new FilterRackView(app_.filterRack(Application::kDeckB), &app_.events(), this), 1);
+  row->addWidget(new FilterRackView(app_.filterRack(Application::kDeckB), &app_.events(), this), 2);
   row->addWidget(buildDeckPanel(Application::kDeckB), 3);
   column->addLayout(row, 1);
   setCentralWidget(central);
