@@ -11,29 +11,44 @@
 
 namespace gm {
 
-// Running extremes, peak and overview words over the frames as they are decoded.
+// Running extremes, peak and overview words over the frames as they are decoded. The loop keeps
+// to plain per-channel minima and maxima so it costs little next to decoding; the left channel's
+// extremes are folded in once per block and give the peak.
 class TrackLoader::Scanner {
  public:
   void scan(SampleData& sample, const std::int16_t* samples, std::size_t frames) {
-    for (std::size_t i = 0; i < frames; ++i) {
-      const std::int16_t left = samples[2 * i];
-      const std::int16_t right = samples[2 * i + 1];
-      max_ = std::max({max_, left, right});
-      min_ = std::min({min_, left, right});
-      peak_ = std::max(peak_, std::abs(std::int32_t{left}));
-      blockMax_ = std::max(blockMax_, left);
-      blockMin_ = std::min(blockMin_, left);
-      if (++inBlock_ == SampleData::kBlockFrames) appendBlock(sample);
+    while (frames > 0) {
+      const std::size_t count = std::min<std::size_t>(frames, std::size_t(SampleData::kBlockFrames - inBlock_));
+      std::int16_t blockMax = blockMax_, blockMin = blockMin_, rightMax = rightMax_, rightMin = rightMin_;
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::int16_t left = samples[2 * i];
+        const std::int16_t right = samples[2 * i + 1];
+        blockMax = std::max(blockMax, left);
+        blockMin = std::min(blockMin, left);
+        rightMax = std::max(rightMax, right);
+        rightMin = std::min(rightMin, right);
+      }
+      blockMax_ = blockMax, blockMin_ = blockMin, rightMax_ = rightMax, rightMin_ = rightMin;
+      inBlock_ += std::int32_t(count);
+      samples += 2 * count;
+      frames -= count;
+      if (inBlock_ == SampleData::kBlockFrames) appendBlock(sample);
     }
   }
-  void store(SampleData& sample) const {
-    sample.maxSample = max_;
-    sample.minSample = min_;
-    sample.peak = peak_;
+  void store(SampleData& sample) {
+    foldBlock();
+    sample.maxSample = std::max(leftMax_, rightMax_);
+    sample.minSample = std::min(leftMin_, rightMin_);
+    sample.peak = std::max(std::int32_t{leftMax_}, -std::int32_t{leftMin_});
   }
 
  private:
+  void foldBlock() {
+    leftMax_ = std::max(leftMax_, blockMax_);
+    leftMin_ = std::min(leftMin_, blockMin_);
+  }
   void appendBlock(SampleData& sample) {
+    foldBlock();
     const std::int32_t count = sample.overviewCount.load(std::memory_order_relaxed);
     if (count < std::int32_t(sample.overview.size())) {
       sample.overview[std::size_t(count)] = (std::uint32_t(std::uint16_t(blockMax_)) << 16) | std::uint16_t(blockMin_);
@@ -43,11 +58,9 @@ class TrackLoader::Scanner {
     inBlock_ = 0;
   }
 
-  std::int16_t max_ = 0;
-  std::int16_t min_ = 0;
-  std::int32_t peak_ = 0;
-  std::int16_t blockMax_ = 0;
-  std::int16_t blockMin_ = 0;
+  // Extremes start at 0, as the block extremes do: a track that never crosses zero keeps 0 there.
+  std::int16_t leftMax_ = 0, leftMin_ = 0, rightMax_ = 0, rightMin_ = 0;
+  std::int16_t blockMax_ = 0, blockMin_ = 0;
   std::int32_t inBlock_ = 0;
 };
 
