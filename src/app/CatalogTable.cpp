@@ -76,6 +76,10 @@ constexpr Entry kBuiltIn[] = {
     {Msg::PluginVersionColumn, "Version"},
     {Msg::PageBeatDetectors, "Beat Detectors"},
     {Msg::PageFilters, "Filters"},
+    {Msg::BendDownHelp,
+     "Slightly slow the track for an instant for fine beat matching. Keep the button pressed for longer effect."},
+    {Msg::BendUpHelp,
+     "Slightly fasten the track for an instant for fine beat matching. Keep the button pressed for longer effect."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

@@ -59,6 +59,8 @@ enum class Msg : int {
   PluginVersionColumn,
   PageBeatDetectors,
   PageFilters,
+  BendDownHelp,
+  BendUpHelp,
   Count  // keep last
 };
 

@@ -24,11 +24,6 @@ namespace {
 constexpr int kPitchFaderMinHeight = 230;
 constexpr int kPitchFaderTicks = 10;  // a tick every tenth of the range, centre included
 
-const char* const kBendDownHelp =
-    "Slightly slow the track for an instant for fine beat matching. Keep the button pressed for longer effect.";
-const char* const kBendUpHelp =
-    "Slightly fasten the track for an instant for fine beat matching. Keep the button pressed for longer effect.";
-
 const char* const kPanelStyle = R"(
 QPushButton { background: #34343a; color: #e6e6e6; border: 1px solid #4a4a52; border-radius: 3px;
               padding: 3px 5px; font-size: 9pt; min-width: 22px; min-height: 18px; }
@@ -199,8 +194,8 @@ QWidget* DeckPanel::buildBends() {
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(4);
   row->addWidget(caption("BEND", box));
-  QPushButton* slower = makeButton("◀ −", name("bendDown"), kBendDownHelp);
-  QPushButton* faster = makeButton("+ ▶", name("bendUp"), kBendUpHelp);
+  QPushButton* slower = makeButton("◀ −", name("bendDown"), msg(Msg::BendDownHelp));
+  QPushButton* faster = makeButton("+ ▶", name("bendUp"), msg(Msg::BendUpHelp));
   // The bend lasts exactly as long as the button is held.
   connect(slower, &QPushButton::pressed, &deck_, [this] { deck_.bendDown(true); });
   connect(slower, &QPushButton::released, &deck_, [this] { deck_.bendDown(false); });
