@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "FrameCostReporter.h"
 #include "audio/DeckEqualiser.h"
 
 namespace {
@@ -105,51 +106,25 @@ BENCHMARK(BM_EqualiserInt16Block);
 BENCHMARK(BM_EqualiserAfterSilence);
 
 // Keeps CPU ns per frame of every run for the summary printed after the usual table.
-class SummaryReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0 || run.counters.count("frames") == 0) {
-        continue;
-      }
-      const double frames = run.counters.at("frames").value;
-      // CPU time: the machine is shared, and waiting for a core is not the equaliser's cost.
-      nsPerFrame_[run.run_name.function_name] =
-          run.cpu_accumulated_time * 1e9 / static_cast<double>(run.iterations) / frames;
-    }
-  }
+using gm::bench::FrameCostReporter;
+using gm::bench::runBenchmarks;
 
-  void printSummary() const {
-    const double copy = value("BM_FloatCopy");
-    std::printf("\nCPU ns per stereo frame at a %zu-frame block (reference: float copy of the same buffer):\n",
-                kFrames);
-    std::printf("%-28s %10s %10s\n", "", "ns/frame", "x copy");
-    for (const char* name : {"BM_FloatCopy", "BM_EqualiserRun", "BM_EqualiserInt16Block", "BM_EqualiserAfterSilence"}) {
-      const double ns = value(name);
-      std::printf("%-28s %10.3f %10.1f\n", name, ns, copy > 0.0 ? ns / copy : 0.0);
-    }
+void printSummary(const FrameCostReporter& costs) {
+  const double copy = costs.nsPerFrame("BM_FloatCopy");
+  std::printf("\nCPU ns per stereo frame at a %zu-frame block (reference: float copy of the same buffer):\n",
+              kFrames);
+  std::printf("%-28s %10s %10s\n", "", "ns/frame", "x copy");
+  for (const char* name : {"BM_FloatCopy", "BM_EqualiserRun", "BM_EqualiserInt16Block", "BM_EqualiserAfterSilence"}) {
+    const double ns = costs.nsPerFrame(name);
+    std::printf("%-28s %10.3f %10.1f\n", name, ns, copy > 0.0 ? ns / copy : 0.0);
   }
-
- private:
-  double value(const std::string& name) const {
-    const auto it = nsPerFrame_.find(name);
-    return it == nsPerFrame_.end() ? 0.0 : it->second;
-  }
-
-  std::map<std::string, double> nsPerFrame_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-    return 1;
-  }
-  SummaryReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printSummary();
-  benchmark::Shutdown();
+  FrameCostReporter reporter;
+  if (!runBenchmarks(argc, argv, reporter)) return 1;
+  printSummary(reporter);
   return 0;
 }

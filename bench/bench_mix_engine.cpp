@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FrameCostReporter.h"
 #include "audio/MixEngine.h"
 #include "audio/RecordReceiver.h"
 
@@ -95,55 +96,28 @@ BENCHMARK(BM_EnginePullRecording)->Arg(256)->Arg(512);
 BENCHMARK(BM_MemcpyThreeBlocks)->Arg(256)->Arg(512);
 
 // Keeps ns per frame of every run for the summary printed after the usual table.
-class SummaryReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0 || run.counters.count("frames") == 0) {
-        continue;
-      }
-      const double frames = run.counters.at("frames").value;
-      // CPU time: the machines this runs on are shared, and waiting for a core is not the engine's cost.
-      const double nsPerFrame = run.cpu_accumulated_time * 1e9 / static_cast<double>(run.iterations) / frames;
-      const std::string name = run.run_name.function_name;
-      nsPerFrame_[static_cast<int>(frames)][name] = nsPerFrame;
-    }
-  }
+using gm::bench::FrameCostReporter;
+using gm::bench::runBenchmarks;
 
-  void printSummary() const {
-    std::printf("\nCPU ns per frame (one master pull + one headphone pull of the same length;\n"
-                "reference: memcpy of three deck-sized blocks):\n");
-    std::printf("%-8s %14s %18s %18s %10s %14s\n", "block", "engine ns", "engine+rec ns", "memcpy 3blk ns",
-                "ratio", "ratio w/ rec");
-    for (const auto& [frames, byName] : nsPerFrame_) {
-      const double engine = value(byName, "BM_EnginePull");
-      const double recording = value(byName, "BM_EnginePullRecording");
-      const double copy = value(byName, "BM_MemcpyThreeBlocks");
-      std::printf("%-8d %14.3f %18.3f %18.3f %10.1f %14.1f\n", frames, engine, recording, copy, engine / copy,
-                  recording / copy);
-    }
+void printSummary(const FrameCostReporter& costs) {
+  std::printf("\nCPU ns per frame (one master pull + one headphone pull of the same length;\n"
+              "reference: memcpy of three deck-sized blocks):\n");
+  std::printf("%-8s %14s %18s %18s %10s %14s\n", "block", "engine ns", "engine+rec ns", "memcpy 3blk ns",
+              "ratio", "ratio w/ rec");
+  for (const auto& [frames, byName] : costs.byBlock()) {
+    const double engine = FrameCostReporter::of(byName, "BM_EnginePull");
+    const double recording = FrameCostReporter::of(byName, "BM_EnginePullRecording");
+    const double copy = FrameCostReporter::of(byName, "BM_MemcpyThreeBlocks");
+    std::printf("%-8d %14.3f %18.3f %18.3f %10.1f %14.1f\n", frames, engine, recording, copy, engine / copy,
+                recording / copy);
   }
-
- private:
-  static double value(const std::map<std::string, double>& byName, const std::string& name) {
-    const auto it = byName.find(name);
-    return it == byName.end() ? 0.0 : it->second;
-  }
-
-  std::map<int, std::map<std::string, double>> nsPerFrame_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-    return 1;
-  }
-  SummaryReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printSummary();
-  benchmark::Shutdown();
+  FrameCostReporter reporter;
+  if (!runBenchmarks(argc, argv, reporter)) return 1;
+  printSummary(reporter);
   return 0;
 }

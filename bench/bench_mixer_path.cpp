@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "FrameCostReporter.h"
 #include "audio/DeckEqualiser.h"
 #include "audio/MixEngine.h"
 #include "tracks/Deck.h"
@@ -191,52 +192,31 @@ BENCHMARK(BM_OneDeckRender);
 BENCHMARK(BM_OneDeckEqualiser);
 
 // Keeps CPU ns per frame of every run for the summary printed after the usual table.
-class SummaryReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0 || run.counters.count("frames") == 0) continue;
-      // CPU time: the machine is shared, and waiting for a core is not the path's cost.
-      nsPerFrame_[run.run_name.function_name] =
-          run.cpu_accumulated_time * 1e9 / static_cast<double>(run.iterations) / run.counters.at("frames").value;
-    }
-  }
+using gm::bench::FrameCostReporter;
+using gm::bench::runBenchmarks;
 
-  void printSummary() const {
-    std::printf("\nCPU ns per stereo frame at a %zu-frame block; x real time = %.1f ns / (ns per frame):\n", kFrames,
-                kRealTimeNsPerFrame);
-    std::printf("%-32s %10s %14s\n", "", "ns/frame", "x real time");
-    for (const char* name :
-         {"BM_TwoDeckMasterPull", "BM_TwoDeckMasterAndHeadphones", "BM_OneDeckRender", "BM_OneDeckEqualiser"}) {
-      const double ns = value(name);
-      std::printf("%-32s %10.3f %14.0f\n", name, ns, ns > 0.0 ? kRealTimeNsPerFrame / ns : 0.0);
-    }
-    const double path = value("BM_TwoDeckMasterPull");
-    if (path > 0.0) {
-      std::printf("two equalisers' share of the master path: %.0f %%\n", 200.0 * value("BM_OneDeckEqualiser") / path);
-    }
+void printSummary(const FrameCostReporter& costs) {
+  std::printf("\nCPU ns per stereo frame at a %zu-frame block; x real time = %.1f ns / (ns per frame):\n", kFrames,
+              kRealTimeNsPerFrame);
+  std::printf("%-32s %10s %14s\n", "", "ns/frame", "x real time");
+  for (const char* name :
+       {"BM_TwoDeckMasterPull", "BM_TwoDeckMasterAndHeadphones", "BM_OneDeckRender", "BM_OneDeckEqualiser"}) {
+    const double ns = costs.nsPerFrame(name);
+    std::printf("%-32s %10.3f %14.0f\n", name, ns, ns > 0.0 ? kRealTimeNsPerFrame / ns : 0.0);
   }
-
- private:
-  double value(const std::string& name) const {
-    const auto it = nsPerFrame_.find(name);
-    return it == nsPerFrame_.end() ? 0.0 : it->second;
+  const double path = costs.nsPerFrame("BM_TwoDeckMasterPull");
+  if (path > 0.0) {
+    std::printf("two equalisers' share of the master path: %.0f %%\n", 200.0 * costs.nsPerFrame("BM_OneDeckEqualiser") / path);
   }
-
-  std::map<std::string, double> nsPerFrame_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   // The decks load on their own threads and report back through the event loop.
   QCoreApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  SummaryReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printSummary();
-  benchmark::Shutdown();
+  FrameCostReporter reporter;
+  if (!runBenchmarks(argc, argv, reporter)) return 1;
+  printSummary(reporter);
   return 0;
 }

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "FrameCostReporter.h"
 #include "app/Directories.h"
 #include "plugins/DeckRenderTarget.h"
 #include "plugins/PluginHost.h"
@@ -161,44 +162,23 @@ void BM_DetectTempo(benchmark::State& state) {
 BENCHMARK(BM_DetectTempo)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Keeps CPU ns per frame of the block benchmarks for a side-by-side summary.
-class SummaryReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0 || run.counters.count("frames") == 0) continue;
-      const double frames = run.counters.at("frames").value;
-      // CPU time: the machine is shared, and waiting for a core is not the filter's cost.
-      nsPerFrame_[int(frames)][run.run_name.function_name] =
-          run.cpu_accumulated_time * 1e9 / double(run.iterations) / frames;
-    }
-  }
+using gm::bench::FrameCostReporter;
+using gm::bench::runBenchmarks;
 
-  void printSummary() const {
-    std::printf("\nCPU ns per frame (filter = copy into the block + PluginProcess; reference: the copy alone):\n");
-    std::printf("%-8s %10s %10s %10s %10s\n", "block", "copy", "Mufflex", "Thinex", "Phaser");
-    for (const auto& [frames, byName] : nsPerFrame_) {
-      std::printf("%-8d %10.3f %10.3f %10.3f %10.3f\n", frames, value(byName, "BM_CopyBlock"),
-                  value(byName, "BM_Mufflex"), value(byName, "BM_Thinex"), value(byName, "BM_Phaser"));
-    }
+void printSummary(const FrameCostReporter& costs) {
+  std::printf("\nCPU ns per frame (filter = copy into the block + PluginProcess; reference: the copy alone):\n");
+  std::printf("%-8s %10s %10s %10s %10s\n", "block", "copy", "Mufflex", "Thinex", "Phaser");
+  for (const auto& [frames, byName] : costs.byBlock()) {
+    std::printf("%-8d %10.3f %10.3f %10.3f %10.3f\n", frames, FrameCostReporter::of(byName, "BM_CopyBlock"),
+                FrameCostReporter::of(byName, "BM_Mufflex"), FrameCostReporter::of(byName, "BM_Thinex"), FrameCostReporter::of(byName, "BM_Phaser"));
   }
-
- private:
-  static double value(const std::map<std::string, double>& byName, const std::string& name) {
-    const auto it = byName.find(name);
-    return it == byName.end() ? 0.0 : it->second;
-  }
-  std::map<int, std::map<std::string, double>> nsPerFrame_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  SummaryReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printSummary();
-  benchmark::Shutdown();
+  FrameCostReporter reporter;
+  if (!runBenchmarks(argc, argv, reporter)) return 1;
+  printSummary(reporter);
   return 0;
 }

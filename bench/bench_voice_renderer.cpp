@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FrameCostReporter.h"
 #include "audio/VoiceRenderer.h"
 
 namespace {
@@ -84,49 +85,28 @@ BENCHMARK(BM_RenderSpeed107);
 BENCHMARK(BM_RenderReverse);
 BENCHMARK(BM_RenderCapture093);
 
+using gm::bench::FrameCostReporter;
+using gm::bench::runBenchmarks;
+
 // Prints CPU ns per frame of each run and its ratio to the memcpy reference after the usual table.
-class SummaryReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0 || run.counters.count("frames") == 0) {
-        continue;
-      }
-      const double frames = run.counters.at("frames").value;
-      // CPU time: the machines this runs on are shared, and waiting for a core is not the renderer's cost.
-      nsPerFrame_[run.run_name.function_name] =
-          run.cpu_accumulated_time * 1e9 / static_cast<double>(run.iterations) / frames;
+void printSummary(const FrameCostReporter& costs) {
+  const double reference = costs.nsPerFrame("BM_Memcpy");
+  if (reference <= 0.0) return;
+  std::printf("\nCPU ns per output frame, one deck, %zu-frame blocks (reference: memcpy of the same bytes):\n",
+              kBlockFrames);
+  std::printf("%-22s %10s %10s\n", "run", "ns/frame", "x memcpy");
+  for (const auto& [frames, byName] : costs.byBlock()) {
+    for (const auto& [name, nsPerFrame] : byName) {
+      std::printf("%-22s %10.3f %10.1f\n", name.c_str(), nsPerFrame, nsPerFrame / reference);
     }
   }
-
-  void printSummary() const {
-    const auto reference = nsPerFrame_.find("BM_Memcpy");
-    if (reference == nsPerFrame_.end() || reference->second <= 0.0) {
-      return;
-    }
-    std::printf("\nCPU ns per output frame, one deck, %zu-frame blocks (reference: memcpy of the same bytes):\n",
-                kBlockFrames);
-    std::printf("%-22s %10s %10s\n", "run", "ns/frame", "x memcpy");
-    for (const auto& [name, nsPerFrame] : nsPerFrame_) {
-      std::printf("%-22s %10.3f %10.1f\n", name.c_str(), nsPerFrame, nsPerFrame / reference->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> nsPerFrame_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-    return 1;
-  }
-  SummaryReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printSummary();
-  benchmark::Shutdown();
+  FrameCostReporter reporter;
+  if (!runBenchmarks(argc, argv, reporter)) return 1;
+  printSummary(reporter);
   return 0;
 }
