@@ -19,7 +19,7 @@
 #include <QTemporaryDir>
 
 #include "FrameCostReporter.h"
-#include "app/Directories.h"
+#include "core/Directories.h"
 #include "plugins/DeckRenderTarget.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginObject.h"

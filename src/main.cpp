@@ -7,9 +7,9 @@
 
 #include "app/Application.h"
 #include "app/BreakSignal.h"
-#include "app/CatalogTable.h"
+#include "core/CatalogTable.h"
 #include "app/CommandLine.h"
-#include "app/ConsoleRequester.h"
+#include "core/ConsoleRequester.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/MessageBoxRequester.h"
 #include "audio/PortAudioBackend.h"

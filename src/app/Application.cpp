@@ -4,8 +4,8 @@
 
 #include <QTime>
 
-#include "app/CatalogTable.h"
-#include "app/Requester.h"
+#include "core/CatalogTable.h"
+#include "core/Requester.h"
 #include "audio/DbTable.h"
 
 namespace gm {

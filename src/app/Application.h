@@ -12,12 +12,12 @@
 #include <QStringList>
 #include <QTimer>
 
-#include "app/BoundedValue.h"
-#include "app/Directories.h"
+#include "core/BoundedValue.h"
+#include "core/Directories.h"
 #include "app/MixerChannel.h"
-#include "app/Settings.h"
-#include "app/SettingsStore.h"
-#include "app/StatusLine.h"
+#include "core/Settings.h"
+#include "core/SettingsStore.h"
+#include "core/StatusLine.h"
 #include "audio/AudioBackend.h"
 #include "audio/AudioOutput.h"
 #include "audio/BlockRenderer.h"

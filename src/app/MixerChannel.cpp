@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "tracks/Deck.h"
 
 namespace gm {

@@ -18,7 +18,7 @@
 #include <QObject>
 #include <QString>
 
-#include "app/BoundedValue.h"
+#include "core/BoundedValue.h"
 
 namespace gm {
 

@@ -1,6 +1,6 @@
 #include "plugins/FilterSlot.h"
 
-#include "app/CatalogTable.h"
+#include "core/CatalogTable.h"
 #include "control/EventList.h"
 #include "plugins/PanelModel.h"
 #include "plugins/PluginObject.h"

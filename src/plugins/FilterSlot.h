@@ -8,7 +8,7 @@
 
 #include <QString>
 
-#include "app/BoundedValue.h"
+#include "core/BoundedValue.h"
 #include "control/EventTarget.h"
 #include "groovemangler_plugin.h"
 

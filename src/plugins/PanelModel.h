@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/BoundedValue.h"
+#include "core/BoundedValue.h"
 #include "groovemangler_plugin.h"
 
 namespace gm {

@@ -8,7 +8,7 @@
 
 #include <QString>
 
-#include "app/Directories.h"
+#include "core/Directories.h"
 #include "groovemangler_plugin.h"
 
 namespace gm {

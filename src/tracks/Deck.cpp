@@ -6,8 +6,8 @@
 
 #include <QFileInfo>
 
-#include "app/CatalogTable.h"
-#include "app/MainThread.h"
+#include "core/CatalogTable.h"
+#include "core/MainThread.h"
 #include "audio/BeatGrid.h"
 #include "plugins/FilterRack.h"
 #include "plugins/PluginObject.h"

@@ -15,7 +15,7 @@
 #include <QObject>
 #include <QString>
 
-#include "app/Worker.h"
+#include "core/Worker.h"
 #include "audio/BlockRenderer.h"
 #include "audio/DeckEqualiser.h"
 #include "audio/SpscQueue.h"

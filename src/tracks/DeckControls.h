@@ -7,7 +7,7 @@
 
 #include <QObject>
 
-#include "app/BoundedValue.h"
+#include "core/BoundedValue.h"
 
 namespace gm {
 

@@ -12,7 +12,7 @@
 #include <QStyleHints>
 #include <QWheelEvent>
 
-#include "app/BoundedValue.h"
+#include "core/BoundedValue.h"
 #include "widgets/KnobRenderer.h"
 
 namespace gm {

@@ -9,7 +9,7 @@
 #include <QSignalBlocker>
 #include <QStyleOptionSlider>
 
-#include "app/BoundedValue.h"
+#include "core/BoundedValue.h"
 #include "widgets/ValueSliderStyle.h"
 #include "widgets/ValueText.h"
 

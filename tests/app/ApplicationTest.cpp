@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 
-#include "app/CatalogTable.h"
+#include "core/CatalogTable.h"
 #include "support/FakeAudioBackend.h"
 #include "support/ScriptedRequester.h"
 #include "support/TestDirectories.h"

@@ -6,7 +6,7 @@
 #include <QFile>
 
 #include "PluginTestFiles.h"
-#include "app/BoundedValue.h"
+#include "core/BoundedValue.h"
 #include "control/EventList.h"
 #include "plugins/FilterRack.h"
 #include "plugins/FilterSlot.h"

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/Requester.h"
+#include "core/Requester.h"
 
 namespace gm::testing {
 

@@ -4,7 +4,7 @@
 
 #include <QTemporaryDir>
 
-#include "app/Directories.h"
+#include "core/Directories.h"
 
 namespace gm::testing {
 

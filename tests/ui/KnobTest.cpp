@@ -8,7 +8,7 @@
 #include <QWheelEvent>
 #include <QtTest>
 
-#include "app/BoundedValue.h"
+#include "core/BoundedValue.h"
 #include "widgets/Knob.h"
 #include "widgets/KnobRenderer.h"
 

@@ -5,7 +5,7 @@
 #include <QStyleOptionSlider>
 #include <QtTest>
 
-#include "app/BoundedValue.h"
+#include "core/BoundedValue.h"
 #include "widgets/BpmSlider.h"
 #include "widgets/FrequencySlider.h"
 #include "widgets/GainSlider.h"

@@ -6,8 +6,8 @@
 #include <QSignalBlocker>
 
 #include "app/Application.h"
-#include "app/CatalogTable.h"
-#include "app/Settings.h"
+#include "core/CatalogTable.h"
+#include "core/Settings.h"
 #include "audio/AudioBackend.h"
 
 namespace gm {

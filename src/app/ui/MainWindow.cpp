@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/Application.h"
-#include "app/CatalogTable.h"
+#include "core/CatalogTable.h"
 #include "app/ui/MixerStrip.h"
 #include "app/ui/SettingsWindow.h"
 #include "plugins/ui/FilterRackView.h"

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/Requester.h"
+#include "core/Requester.h"
 
 namespace gm {
 

@@ -12,9 +12,9 @@
 #include <QVBoxLayout>
 
 #include "app/Application.h"
-#include "app/CatalogTable.h"
+#include "core/CatalogTable.h"
 #include "app/MixerChannel.h"
-#include "app/ui/ValueBinding.h"
+#include "widgets/ValueBinding.h"
 #include "widgets/GainSlider.h"
 #include "widgets/Knob.h"
 

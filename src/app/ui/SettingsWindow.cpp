@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/Application.h"
-#include "app/CatalogTable.h"
+#include "core/CatalogTable.h"
 #include "app/ui/AudioOutputsPage.h"
 #include "plugins/ui/PluginPage.h"
 

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/CatalogTable.h"
-#include "app/ui/ValueBinding.h"
+#include "core/CatalogTable.h"
+#include "widgets/ValueBinding.h"
 #include "plugins/FilterRack.h"
 #include "plugins/FilterSlot.h"
 #include "plugins/ui/PanelBuilder.h"

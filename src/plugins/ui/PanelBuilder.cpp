@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "app/BoundedValue.h"
-#include "app/ui/ValueBinding.h"
+#include "core/BoundedValue.h"
+#include "widgets/ValueBinding.h"
 #include "plugins/PanelModel.h"
 
 namespace gm {

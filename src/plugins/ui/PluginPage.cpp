@@ -6,7 +6,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/CatalogTable.h"
+#include "core/CatalogTable.h"
 #include "plugins/PluginList.h"
 #include "plugins/PluginObject.h"
 #include "plugins/ui/PanelBuilder.h"

@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QProgressBar>
 
-#include "app/CatalogTable.h"
+#include "core/CatalogTable.h"
 #include "tracks/Deck.h"
 #include "tracks/ui/DeckPalette.h"
 #include "tracks/ui/TrackDrop.h"

@@ -9,9 +9,9 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "app/BoundedValue.h"
-#include "app/CatalogTable.h"
-#include "app/ui/ValueBinding.h"
+#include "core/BoundedValue.h"
+#include "core/CatalogTable.h"
+#include "widgets/ValueBinding.h"
 #include "tracks/Deck.h"
 #include "tracks/DeckControls.h"
 #include "tracks/ui/TrackDrop.h"

@@ -8,13 +8,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/BoundedValue.h"
-#include "app/CatalogTable.h"
+#include "core/BoundedValue.h"
+#include "core/CatalogTable.h"
 #include "app/CommandLine.h"
-#include "app/Directories.h"
-#include "app/MainThread.h"
-#include "app/Requester.h"
-#include "app/Worker.h"
+#include "core/Directories.h"
+#include "core/MainThread.h"
+#include "core/Requester.h"
+#include "core/Worker.h"
 
 namespace gm {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/BoundedValue.h"
+#include "core/BoundedValue.h"
 
 #include <algorithm>
 

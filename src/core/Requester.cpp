@@ -1,4 +1,4 @@
-#include "app/Requester.h"
+#include "core/Requester.h"
 
 namespace gm {
 

@@ -1,10 +1,10 @@
-#include "app/SettingsStore.h"
+#include "core/SettingsStore.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 namespace gm {
 

@@ -1,4 +1,4 @@
-#include "app/Directories.h"
+#include "core/Directories.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,10 +1,10 @@
-#include "app/ui/ValueBinding.h"
+#include "widgets/ValueBinding.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QSignalBlocker>
 
-#include "app/BoundedValue.h"
+#include "core/BoundedValue.h"
 
 namespace gm {
 

@@ -1,4 +1,4 @@
-#include "app/StatusLine.h"
+#include "core/StatusLine.h"
 
 namespace gm {
 

@@ -4,8 +4,8 @@
 #include <QFile>
 
 #include "app/Application.h"
-#include "app/Settings.h"
-#include "app/SettingsStore.h"
+#include "core/Settings.h"
+#include "core/SettingsStore.h"
 #include "support/FakeAudioBackend.h"
 #include "support/ScriptedRequester.h"
 #include "support/TestDirectories.h"

@@ -2,7 +2,7 @@
 // The headless program's requester: the message goes to standard error and the default button is
 // taken, since there is nobody to ask.
 
-#include "app/Requester.h"
+#include "core/Requester.h"
 
 namespace gm {
 

@@ -1,4 +1,4 @@
-#include "app/ConsoleRequester.h"
+#include "core/ConsoleRequester.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "app/CatalogTable.h"
+#include "core/CatalogTable.h"
 
 #include <array>
 
