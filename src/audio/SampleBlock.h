@@ -11,6 +11,9 @@ namespace gm {
 inline constexpr int kSampleRate = 44100;
 inline constexpr int kChannels = 2;
 inline constexpr std::size_t kBytesPerFrame = 4;
+// The longest block a deck renders in one call, in frames. The engine splits longer pulls into
+// pieces of at most this size, and plug-ins size their scratch memory from it.
+inline constexpr std::size_t kMaxRenderBlockFrames = 8192;
 
 template <typename Sample>
 struct BasicSampleBlock {
