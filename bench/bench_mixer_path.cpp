@@ -118,7 +118,7 @@ void runPath(benchmark::State& state, bool headphones) {
     state.SkipWithError("the synthetic tracks did not load");
     return;
   }
-  const auto engine = gm::MixEngine::create(&decks.deckA, &decks.deckB, kFrames);
+  const auto engine = gm::MixEngine::create(&decks.deckA.voice(), &decks.deckB.voice(), kFrames);
   engine->setVolumeA(52057);
   engine->setVolumeB(58409);
   engine->setCrossFader(-300);
@@ -154,7 +154,7 @@ void BM_OneDeckRender(benchmark::State& state) {
   std::vector<std::int16_t> block(kFrames * 2);
   int blocks = 0;
   for (auto _ : state) {
-    decks.deckA.renderBlock({block.data(), kFrames});
+    decks.deckA.voice().renderBlock({block.data(), kFrames});
     if (++blocks == kRewindBlocks) {
       blocks = 0;
       decks.rewind();

@@ -180,7 +180,7 @@ bool Application::appStartAudio() {
   if (headphones_) blockFrames = std::max(blockFrames, headphones_->blockFrames());
   deckA_.prepare(blockFrames);
   deckB_.prepare(blockFrames);
-  engine_ = MixEngine::create(&deckA_, &deckB_, blockFrames);
+  engine_ = MixEngine::create(&deckA_.voice(), &deckB_.voice(), blockFrames);
   if (!engine_ || !master_ || !master_->connect(*engine_, MixEngine::kMasterPort)) {
     appStopAudio();
     return false;

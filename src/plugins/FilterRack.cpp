@@ -18,20 +18,10 @@ void FilterRack::scan(const PluginHost& host) {
     if (!plugin) continue;
     // Disabled plug-ins stay out until the next start: racks read the flag only here.
     if (plugin->name().isEmpty() || !plugin->enabled()) continue;
-    std::unique_ptr<FilterSlot> slot = FilterSlot::create(std::move(plugin), zone_);
-    if (!slot) continue;
-    processOrder_.push_back(slot.get());
-    slots_.push_back(std::move(slot));
+    std::unique_ptr<FilterSlot> slot = FilterSlot::create(std::move(plugin), zone_, chain_);
+    if (slot) slots_.push_back(std::move(slot));
   }
-  published_.store(true, std::memory_order_release);
-}
-
-void FilterRack::process(std::int16_t* samples, std::uint32_t bytes, DeckRenderTarget* deck,
-                         const gm_voice_state* state) {
-  if (!published_.load(std::memory_order_acquire)) return;
-  for (FilterSlot* slot : processOrder_) {
-    if (slot->isOn()) slot->process(samples, bytes, deck, state);
-  }
+  chain_.publish();
 }
 
 void FilterRack::registerEvents(EventList& events) {

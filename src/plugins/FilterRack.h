@@ -1,20 +1,18 @@
 #pragma once
 // A deck's filter rack: one slot per enabled filter plug-in of "PROGDIR:Filters", in directory
 // listing order (never re-sorted), filled once when the rack is created. The deck passes every
-// rendered block through the slots that are on, in order, each seeing the previous one's output.
+// rendered block through the slots that are on, in order, each seeing the previous one's output:
+// the rack's filter chain is what the deck's render runs.
 
-#include <atomic>
-#include <cstdint>
 #include <memory>
 #include <vector>
 
 #include <QString>
 
-#include "groovemangler_plugin.h"
+#include "plugins/FilterChain.h"
 
 namespace gm {
 
-class DeckRenderTarget;
 class EventList;
 class FilterSlot;
 class PluginHost;
@@ -30,9 +28,8 @@ class FilterRack {
   const QString& zone() const { return zone_; }
   const std::vector<std::unique_ptr<FilterSlot>>& slots() const { return slots_; }
 
-  // [audio-thread] FilterRackProcess: no allocation, no lock. `state` is the deck's play state
-  // copied before it rendered the block.
-  void process(std::int16_t* samples, std::uint32_t bytes, DeckRenderTarget* deck, const gm_voice_state* state);
+  // FilterRackProcess: what the deck's render runs over every block.
+  FilterChain& chain() { return chain_; }
 
   // [main-thread] Registers every slot's events (each slot once in its life).
   void registerEvents(EventList& events);
@@ -41,10 +38,8 @@ class FilterRack {
   void scan(const PluginHost& host);  // FilterRackScan
 
   QString zone_;
+  FilterChain chain_;  // outlives the slots whose plug-ins it calls
   std::vector<std::unique_ptr<FilterSlot>> slots_;
-  // What the audio thread walks: published once, after the scan, and never changed again.
-  std::vector<FilterSlot*> processOrder_;
-  std::atomic<bool> published_{false};
 };
 
 }  // namespace gm

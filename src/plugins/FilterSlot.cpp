@@ -7,27 +7,24 @@
 
 namespace gm {
 
-std::unique_ptr<FilterSlot> FilterSlot::create(std::unique_ptr<PluginObject> plugin, const QString& zone) {
+std::unique_ptr<FilterSlot> FilterSlot::create(std::unique_ptr<PluginObject> plugin, const QString& zone,
+                                               FilterChain& chain) {
   if (!plugin) return nullptr;
   QString name = plugin->name();
   PanelModel* controls = plugin->controlsPanel();
   if (name.isEmpty() || controls == nullptr) return nullptr;
-  return std::unique_ptr<FilterSlot>(new FilterSlot(std::move(plugin), *controls, std::move(name), zone));
+  FilterChain::Stage& stage = chain.append(plugin->pluginClass(), plugin->instance());
+  return std::unique_ptr<FilterSlot>(new FilterSlot(std::move(plugin), *controls, std::move(name), zone, stage));
 }
 
-FilterSlot::FilterSlot(std::unique_ptr<PluginObject> plugin, PanelModel& controls, QString name, QString zone)
-    : plugin_(std::move(plugin)), controlsPanel_(&controls), name_(std::move(name)), zone_(std::move(zone)) {
-  QObject::connect(&on_, &BoundedValue::valueChanged, &on_,
-                   [this](int value) { onForAudio_.store(value != 0, std::memory_order_release); });
+FilterSlot::FilterSlot(std::unique_ptr<PluginObject> plugin, PanelModel& controls, QString name, QString zone,
+                       FilterChain::Stage& stage)
+    : plugin_(std::move(plugin)), controlsPanel_(&controls), name_(std::move(name)), zone_(std::move(zone)), stage_(stage) {
+  QObject::connect(&on_, &BoundedValue::valueChanged, &on_, [this](int value) { stage_.setOn(value != 0); });
 }
 
 FilterSlot::~FilterSlot() {
   EventList::forgetTarget(registeredWith_, this);
-}
-
-void FilterSlot::process(std::int16_t* samples, std::uint32_t bytes, DeckRenderTarget* deck,
-                         const gm_voice_state* state) {
-  plugin_->process(samples, bytes, deck, state);
 }
 
 void FilterSlot::toggle(std::int32_t value) {

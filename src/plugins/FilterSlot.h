@@ -1,8 +1,7 @@
 #pragma once
 // One filter plug-in in a deck's rack, with its "On" switch (a BoundedValue 0..1, initially off).
-// The audio thread reads the switch through an atomic mirror, so it never touches the QObject.
+// The audio thread sees only the slot's stage of the rack's filter chain, whose switch follows "On".
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -11,10 +10,10 @@
 #include "core/BoundedValue.h"
 #include "control/EventTarget.h"
 #include "groovemangler_plugin.h"
+#include "plugins/FilterChain.h"
 
 namespace gm {
 
-class DeckRenderTarget;
 class EventList;
 class PanelModel;
 class PluginObject;
@@ -25,7 +24,9 @@ class FilterSlot final : public EventTarget {
   static constexpr std::uint32_t kToggleMethod = 0x8000FA02;
 
   // [main-thread] nullptr (disposing the plug-in object) when it has no name or no controls panel.
-  static std::unique_ptr<FilterSlot> create(std::unique_ptr<PluginObject> plugin, const QString& zone);
+  // Otherwise the plug-in joins the end of `chain`, which the slot's "On" switches.
+  static std::unique_ptr<FilterSlot> create(std::unique_ptr<PluginObject> plugin, const QString& zone,
+                                            FilterChain& chain);
   ~FilterSlot();
   FilterSlot(const FilterSlot&) = delete;
   FilterSlot& operator=(const FilterSlot&) = delete;
@@ -36,10 +37,8 @@ class FilterSlot final : public EventTarget {
   PanelModel& controlsPanel() { return *controlsPanel_; }
   BoundedValue& on() { return on_; }
 
-  // [audio-thread] The "On" switch as last set.
-  bool isOn() const { return onForAudio_.load(std::memory_order_acquire); }
-  // [audio-thread] FilterSlotProcess: PluginProcess on the plug-in.
-  void process(std::int16_t* samples, std::uint32_t bytes, DeckRenderTarget* deck, const gm_voice_state* state);
+  // [any-thread] The "On" switch as the render sees it.
+  bool isOn() const { return stage_.on(); }
 
   // [main-thread] The toggle method: 0 flips "On"; any other value does nothing.
   void toggle(std::int32_t value);
@@ -48,14 +47,15 @@ class FilterSlot final : public EventTarget {
   void invokeEvent(std::uint32_t method, std::int32_t value) override;
 
  private:
-  FilterSlot(std::unique_ptr<PluginObject> plugin, PanelModel& controls, QString name, QString zone);
+  FilterSlot(std::unique_ptr<PluginObject> plugin, PanelModel& controls, QString name, QString zone,
+             FilterChain::Stage& stage);
 
   std::unique_ptr<PluginObject> plugin_;
   PanelModel* controlsPanel_;
   QString name_;
   QString zone_;
   BoundedValue on_{0, 1, 0};
-  std::atomic<bool> onForAudio_{false};
+  FilterChain::Stage& stage_;
   bool registered_ = false;
   std::weak_ptr<EventList* const> registeredWith_;  // the list holding our records, if any
 };

@@ -3,7 +3,8 @@
 #include <QFileInfo>
 
 #include "control/EventList.h"
-#include "plugins/DeckRenderTarget.h"
+#include "audio/DeckRenderTarget.h"
+#include "plugins/FilterChain.h"
 #include "plugins/PluginLibrary.h"
 #include "plugins/PluginObject.h"
 #include "plugins/PluginRegistration.h"
@@ -17,9 +18,15 @@ void registerEvent(gm_app* app, const char* zone, const char* label, std::uint32
   reinterpret_cast<PluginRegistration*>(app)->add(zone, label, type, target, method);
 }
 
+// Serves only the deck whose block the calling filter is processing, on that deck's audio thread:
+// a handle from anywhere else (stale, forged, another thread) renders nothing.
 void renderFromState(gm_deck* deck, const gm_voice_state* state, std::int16_t* buffer, std::uint32_t bytes) {
-  if (deck == nullptr || state == nullptr || buffer == nullptr) return;
-  reinterpret_cast<DeckRenderTarget*>(deck)->renderFromState(*state, SampleBlock::fromBytes(buffer, bytes));
+  DeckRenderTarget* processing = FilterChain::processingDeck();
+  if (deck == nullptr || reinterpret_cast<DeckRenderTarget*>(deck) != processing || state == nullptr ||
+      buffer == nullptr) {
+    return;
+  }
+  processing->renderFromState(*state, SampleBlock::fromBytes(buffer, bytes));
 }
 
 void moveControl(void* hostContext, gm_plugin*, std::uint32_t attribute, std::int32_t value) {
@@ -31,7 +38,7 @@ void moveControl(void* hostContext, gm_plugin*, std::uint32_t attribute, std::in
 
 PluginHost::PluginHost(Directories directories, std::uint32_t maxBlockFrames)
     : directories_(std::move(directories)),
-      table_{GM_PLUGIN_ABI_VERSION_INIT, maxBlockFrames, &registerEvent, &renderFromState, &moveControl} {}
+      table_{GM_PLUGIN_ABI_VERSION_INIT, sizeof(gm_host), maxBlockFrames, &registerEvent, &renderFromState, &moveControl} {}
 
 std::unique_ptr<PluginObject> PluginHost::createObject(const QString& path) const {
   std::shared_ptr<PluginLibrary> library = PluginLibrary::open(path);

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include "audio/SampleBlock.h"
 #include "core/Directories.h"
 #include "groovemangler_plugin.h"
 
@@ -17,8 +18,9 @@ class PluginObject;
 
 class PluginHost {
  public:
-  // The largest block the decks pass to filters unless told otherwise, in frames.
-  static constexpr std::uint32_t kDefaultMaxBlockFrames = 8192;
+  // The largest block the decks pass to filters unless told otherwise, in frames: the engine never
+  // has a deck render more at once.
+  static constexpr std::uint32_t kDefaultMaxBlockFrames = std::uint32_t(kMaxRenderBlockFrames);
 
   explicit PluginHost(Directories directories, std::uint32_t maxBlockFrames = kDefaultMaxBlockFrames);
   PluginHost(const PluginHost&) = delete;

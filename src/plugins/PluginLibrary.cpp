@@ -50,7 +50,7 @@ std::shared_ptr<PluginLibrary> PluginLibrary::open(const QString& path, QString*
   }
   auto query = reinterpret_cast<gm_plugin_query_fn>(::dlsym(handle, GM_PLUGIN_QUERY_SYMBOL));
   const gm_plugin_class* pluginClass = query != nullptr ? query(0) : nullptr;
-  if (pluginClass == nullptr || !gm_abi_version_is_compatible(pluginClass->abi) || pluginClass->create == nullptr ||
+  if (!gm_plugin_class_is_compatible(pluginClass) || pluginClass->create == nullptr ||
       pluginClass->dispose == nullptr || pluginClass->get_attribute == nullptr ||
       pluginClass->set_attributes == nullptr || pluginClass->call_method == nullptr) {
     ::dlclose(handle);

@@ -1,7 +1,6 @@
 #include "plugins/PluginObject.h"
 
 #include "control/EventList.h"
-#include "plugins/DeckRenderTarget.h"
 #include "plugins/PanelModel.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginLibrary.h"
@@ -85,12 +84,6 @@ PanelModel* PluginObject::prefsPanel() {
 PanelModel* PluginObject::controlsPanel() {
   if (!controlsPanel_) controlsPanel_ = makePanel(GM_ATTR_CONTROLS_PANEL);
   return controlsPanel_.get();
-}
-
-void PluginObject::process(std::int16_t* samples, std::uint32_t bytes, DeckRenderTarget* deck,
-                           const gm_voice_state* state) {
-  gm_process_message message{{GM_METHOD_PROCESS}, samples, bytes, reinterpret_cast<gm_deck*>(deck), state};
-  class_.call_method(instance_, &message.header);
 }
 
 void PluginObject::registerEvents(EventList& events, const QString& zone) {

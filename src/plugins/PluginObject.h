@@ -14,7 +14,6 @@
 
 namespace gm {
 
-class DeckRenderTarget;
 class EventList;
 class PanelModel;
 class PluginHost;
@@ -47,8 +46,9 @@ class PluginObject final : public EventTarget {
   PanelModel* prefsPanel();
   PanelModel* controlsPanel();
 
-  // [audio-thread] PluginProcess on a block of the deck (which the plug-in may ask to render).
-  void process(std::int16_t* samples, std::uint32_t bytes, DeckRenderTarget* deck, const gm_voice_state* state);
+  // The instance as the render calls it (PluginProcess goes through a filter chain's stage).
+  const gm_plugin_class& pluginClass() const { return class_; }
+  gm_plugin* instance() const { return instance_; }
   // [main-thread] PluginRegisterEvents: the plug-in's events are appended to `events` with this
   // object as their target. Forgotten again when this object goes away.
   void registerEvents(EventList& events, const QString& zone);

@@ -8,7 +8,6 @@
 
 #include "core/CatalogTable.h"
 #include "core/MainThread.h"
-#include "audio/BeatGrid.h"
 #include "plugins/FilterRack.h"
 #include "plugins/PluginObject.h"
 #include "tracks/TrackLoader.h"
@@ -25,17 +24,12 @@ QString clockText(std::int32_t seconds) {
 
 Deck::Deck(int deckIndex, QObject* parent)
     : QObject(parent), deckIndex_(deckIndex), loader_("GrooveMangler Loader") {
-  voice_.volume = 1.0f;
-  voice_.speed = 1.0f;
   setUpEqualiser();
 }
 
 Deck::~Deck() = default;
 
-void Deck::setFilterRack(FilterRack* rack) {
-  std::lock_guard guard(lock_);
-  filterRack_ = rack;
-}
+void Deck::setFilterRack(FilterRack* rack) { voice_.setFilter(rack ? &rack->chain() : nullptr); }
 
 void Deck::setTempoDetector(std::unique_ptr<PluginObject> detector) {
   // The loader thread is the detector's only user: hand it over between jobs.
@@ -43,33 +37,11 @@ void Deck::setTempoDetector(std::unique_ptr<PluginObject> detector) {
   detector_ = std::move(detector);
 }
 
-void Deck::prepare(std::size_t maxBlockFrames) {
-  std::vector<float> work(maxBlockFrames * 2);
-  std::lock_guard guard(lock_);
-  renderer_.prepare(maxBlockFrames);
-  stateRenderer_.prepare(maxBlockFrames);
-  equaliserWork_.swap(work);
-}
+bool Deck::hasTrack() const { return voiceSnapshot().pcm != nullptr; }
 
-bool Deck::hasTrack() const {
-  std::lock_guard guard(lock_);
-  return voice_.pcm != nullptr;
-}
+std::int32_t Deck::frames() const { return voiceSnapshot().frames; }
 
-std::int32_t Deck::frames() const {
-  std::lock_guard guard(lock_);
-  return voice_.frames;
-}
-
-std::int32_t Deck::cueFrame() const {
-  std::lock_guard guard(lock_);
-  return voice_.cue_frame;
-}
-
-gm_voice_state Deck::voiceSnapshot() const {
-  std::lock_guard guard(lock_);
-  return voice_;
-}
+std::int32_t Deck::cueFrame() const { return voiceSnapshot().cue_frame; }
 
 // ---- loading -----------------------------------------------------------------------------------
 
@@ -95,28 +67,15 @@ bool Deck::loadEntry(const TrackEntry& entry) {
 
 void Deck::detachTrack() {
   std::shared_ptr<SampleData> old = std::move(sample_);
-  {
-    // The render stops seeing the memory before it is freed (after the lock is released).
-    std::lock_guard guard(lock_);
-    const float volume = voice_.volume;
-    const std::int32_t balance = voice_.balance;
-    voice_ = gm_voice_state{};
-    voice_.volume = volume;
-    voice_.balance = balance;
-    voice_.speed = 1.0f;
-    bendOffset_ = bendCountdown_ = bendFactor_ = 0;
-  }
-  discardRenderEvents();
+  // The render stops seeing the memory before it is freed.
+  voice_.detachTrack();
   old.reset();
 }
 
 void Deck::openAndDecode(const std::string& path) {
   TrackLoader::Hooks hooks;
   hooks.attach = [this](const std::shared_ptr<SampleData>& sample) { attachSample(sample); };
-  hooks.decoded = [this](std::int32_t frames) {
-    std::lock_guard guard(lock_);
-    voice_.frames = frames;
-  };
+  hooks.decoded = [this](std::int32_t frames) { voice_.setDecodedFrames(frames); };
   hooks.progress = [this](const std::shared_ptr<SampleData>& sample) {
     // The percentage travels with the post: the loader goes on writing the record meanwhile.
     const std::int32_t percent = sample->loadPercent;
@@ -142,17 +101,12 @@ void Deck::detectTempo(SampleData& sample) {
 }
 
 void Deck::attachSample(const std::shared_ptr<SampleData>& sample) {
-  std::lock_guard guard(lock_);
-  const bool replacing = voice_.pcm != nullptr;
-  voice_.pcm = sample->pcm.data();
-  // Only decoded frames are playable: the track grows as the loader goes (see the decoded hook).
-  if (replacing) return;  // memory grown mid-load: the play position stays where it is
-  voice_.frames = 0;
-  trackComplete_ = false;
-  voice_.position = 0;
-  voice_.fraction = 0.0f;
-  voice_.loop_start = voice_.loop_end = voice_.loop_reserved = voice_.pending_loop_end = 0;
-  voice_.speed = 1.0f;
+  // Memory grown mid-load keeps the play position; a new track starts with nothing playable.
+  if (voiceSnapshot().pcm != nullptr) {
+    voice_.moveTrack(sample->pcm.data());
+  } else {
+    voice_.attachLoadingTrack(sample->pcm.data());
+  }
 }
 
 void Deck::onLoadProgress(const std::shared_ptr<SampleData>& sample, std::int32_t percent) {
@@ -172,14 +126,10 @@ void Deck::onLoadFinished(const std::shared_ptr<SampleData>& sample) {
   }
   Q_EMIT peakChanged(sample->peak);
   sample_ = sample;
-  {
-    std::lock_guard guard(lock_);
-    voice_.pcm = sample->pcm.data();
-    voice_.frames = sample->frames;
-    trackComplete_ = true;
-  }
+  voice_.completeTrack(sample->pcm.data(), sample->frames);
   seconds_ = secondsAtPitch_ = sample->seconds;
-  setPosition(0);
+  // A deck started while its track loaded plays on from where it is.
+  if (!playing()) setPosition(0);
   if (sample->detectedBpm != 0) setDetectedBpm(sample->detectedBpm);
   loader_.post([this] { MainThread::post(this, [this] { onAnalysisFinished(); }); });
   Q_EMIT loaded();
@@ -211,27 +161,18 @@ void Deck::pause() { setPlaying(false); }
 void Deck::togglePlay() { playing() ? pause() : void(play()); }
 
 void Deck::setPlaying(bool playing) {
-  if (playing_.exchange(playing) == playing) return;
-  Q_EMIT playingChanged(playing);
+  if (voice_.setPlaying(playing)) Q_EMIT playingChanged(playing);
 }
 
 void Deck::setPosition(std::int64_t frame) {
-  {
-    std::lock_guard guard(lock_);
-    if (!voice_.pcm || frame < 0 || frame > voice_.frames) return;
-    voice_.position = std::int32_t(frame);
-  }
+  if (!voice_.setPosition(frame)) return;
   positionFrames_ = std::int32_t(frame);
   Q_EMIT positionChanged(positionFrames_, false);
 }
 
 void Deck::cuePoint(int jump) {
   if (jump == 0) {
-    {
-      std::lock_guard guard(lock_);
-      voice_.cue_frame = voice_.position;
-      cueBytes_ = voice_.position * 4;
-    }
+    cueBytes_ = voice_.setCueAtPosition() * 4;
     Q_EMIT cueChanged(cueBytes_);
     return;
   }
@@ -242,11 +183,7 @@ void Deck::cuePoint(int jump) {
     const gm_voice_state other = linked_->voiceSnapshot();
     if (other.beat_gap >= 0 && std::int64_t(other.beat_gap) <= std::int64_t(other.frames) * 4) silence = other.beat_gap;
   }
-  if (playing()) discardRenderEvents();
-  {
-    std::lock_guard guard(lock_);
-    voice_.silence_frames = silence;
-  }
+  voice_.setSilenceFrames(silence);
   setPosition(cueBytes_ / 4);
   Q_EMIT recentre();
 }
@@ -258,27 +195,9 @@ void Deck::shiftCue(int deltaBytes) {
 
 void Deck::loop(int type, bool on) {
   if (!on || type == 0) {
-    {
-      std::lock_guard guard(lock_);
-      // The pending end goes too: left over, it would cut the next loop at its first wrap.
-      voice_.loop_start = voice_.loop_end = voice_.loop_reserved = voice_.pending_loop_end = 0;
-    }
-    showLoopOnNavigator();
-    return;
-  }
-  if (type < 1 || type >= kLoopTypeCount || bpm_ == 0) return;
-  {
-    std::lock_guard guard(lock_);
-    const std::int32_t beat = framesPerBeat(bpm_);
-    const std::int32_t offset = std::abs(voice_.cue_frame - voice_.position) % beat;
-    const std::int32_t gap = beat - offset;
-    const std::int32_t length = loopLengthFrames(type, bpm_);
-    if (voice_.loop_start == 0) {
-      voice_.loop_start = voice_.position + gap;
-      voice_.loop_end = voice_.loop_start + length;
-    } else {
-      voice_.pending_loop_end = voice_.loop_start + length;
-    }
+    voice_.clearLoop();
+  } else {
+    voice_.startLoop(type, bpm_);
   }
   showLoopOnNavigator();
 }
@@ -291,10 +210,8 @@ void Deck::showLoopOnNavigator() {
 }
 
 void Deck::setPitch(std::int32_t pitch) {
-  {
-    std::lock_guard guard(lock_);
-    pitch_ = pitch;
-  }
+  pitch_ = pitch;
+  voice_.setPitch(pitch);
   secondsAtPitch_ = pitch != 0 ? std::int32_t(seconds_ / std::fabs(pitch / 10000.0)) : 0;
   Q_EMIT pitchChanged(pitch_);
   if (bpm_ != 0) updateCurrentBpm();
@@ -308,10 +225,7 @@ void Deck::updateCurrentBpm() {
 void Deck::setBpm(std::int32_t bpm) {
   if (bpm < kMinBpm || bpm > kMaxBpm || !hasTrack()) return;
   bpm_ = bpm;
-  {
-    std::lock_guard guard(lock_);
-    voice_.bpm = bpm;
-  }
+  voice_.setBpm(bpm);
   Q_EMIT bpmChanged(bpm_);
   updateCurrentBpm();
 }
@@ -323,25 +237,17 @@ void Deck::setDetectedBpm(std::int32_t bpm) {
 }
 
 void Deck::setBendStep(std::int32_t step) {
-  std::lock_guard guard(lock_);
   bendStep_ = step;
+  voice_.setBendStep(step);
 }
 
-void Deck::bendDown(bool held) {
-  std::lock_guard guard(lock_);
-  bendOffset_ = held ? -bendStep_ : 0;
-}
+void Deck::bendDown(bool held) { voice_.holdBend(held ? -1 : 0); }
 
-void Deck::bendUp(bool held) {
-  std::lock_guard guard(lock_);
-  bendOffset_ = held ? bendStep_ : 0;
-}
+void Deck::bendUp(bool held) { voice_.holdBend(held ? 1 : 0); }
 
 void Deck::jog(int detents) {
   if (playing()) {
-    std::lock_guard guard(lock_);
-    bendCountdown_ = 10;
-    bendFactor_ = detents * 10;
+    voice_.jogBend(detents);
     return;
   }
   if (!hasTrack()) return;
@@ -363,14 +269,10 @@ bool Deck::sync() {
 
 void Deck::setVolumePercent(std::int32_t percent) {
   volumePercent_ = percent;
-  std::lock_guard guard(lock_);
-  voice_.volume = float(percent) / 100.0f;
+  voice_.setVolume(float(percent) / 100.0f);
 }
 
-void Deck::setBalance(std::int32_t balance) {
-  std::lock_guard guard(lock_);
-  voice_.balance = std::clamp(balance, -32767, 32767);
-}
+void Deck::setBalance(std::int32_t balance) { voice_.setBalance(balance); }
 
 void Deck::setEqualiserSettings(const EqualiserSettings& settings) {
   equaliserSettings_ = settings;
@@ -389,20 +291,13 @@ void Deck::setUpEqualiser() {
   const float highDb = DeckEqualiser::bandGainDb(highKnob_, s.high.lowerLimitDb, s.high.upperLimitDb);
   const float midDb = DeckEqualiser::bandGainDb(midKnob_, s.mid.lowerLimitDb, s.mid.upperLimitDb);
   const float lowDb = DeckEqualiser::bandGainDb(lowKnob_, s.low.lowerLimitDb, s.low.upperLimitDb);
-  std::lock_guard guard(lock_);
-  equaliser_.setup(s, highDb, midDb, lowDb);
+  voice_.setUpEqualiser(s, highDb, midDb, lowDb);
 }
 
-void Deck::setKills(bool high, bool mid, bool low) {
-  std::lock_guard guard(lock_);
-  equaliser_.setKills(high, mid, low);
-}
+void Deck::setKills(bool high, bool mid, bool low) { voice_.setKills(high, mid, low); }
 
 void Deck::resetEqualiser() {
-  {
-    std::lock_guard guard(lock_);
-    equaliser_.reset();
-  }
+  voice_.resetEqualiser();
   setUpEqualiser();
 }
 
@@ -422,59 +317,12 @@ QString Deck::remainingText() const {
   return "-" + clockText(speed > 0 ? std::int32_t(left / 44100.0 / speed) : 0);
 }
 
-// ---- render and its reports ----------------------------------------------------------------------
-
-void Deck::renderBlock(SampleBlock block) {
-  std::fill_n(block.samples, block.sampleCount(), std::int16_t{0});
-  if (!playing_.load(std::memory_order_relaxed)) return;
-  std::lock_guard guard(lock_);
-  if (!voice_.pcm) return;
-  advanceBend();
-  voice_.speed = float(pitch_ + bendOffset_) / 10000.0f;
-  const gm_voice_state before = voice_;
-  renderer_.render(voice_, block);
-  if (filterRack_) filterRack_->process(block.samples, std::uint32_t(block.bytes()), this, &before);
-  bool ended = false;
-  if (voice_.position >= voice_.frames) {
-    // While the track still decodes, play waits at the decoded edge instead of ending.
-    voice_.position = voice_.frames;
-    ended = trackComplete_;
-  } else if (voice_.position < 0) {
-    voice_.position = 0;
-  }
-  equaliser_.runBlock(block, equaliserWork_);
-  const bool looping = voice_.loop_start != voice_.loop_end;
-  const bool flagged = bendOffset_ != 0 || (looping && ++loopBlocks_ % 10 == 0);
-  postRenderEvent({RenderEvent::Position, std::uint32_t(voice_.position) | (flagged ? kFlaggedPosition : 0u)});
-  if (ended) postRenderEvent({RenderEvent::EndOfTrack, 0});
-}
-
-void Deck::renderFromState(const gm_voice_state& state, SampleBlock block) {
-  gm_voice_state copy = state;
-  stateRenderer_.render(copy, block);
-}
-
-void Deck::advanceBend() {
-  if (bendCountdown_ <= 0) return;
-  --bendCountdown_;
-  bendOffset_ = bendCountdown_ == 0 ? 0 : bendStep_ * bendFactor_;
-}
-
-void Deck::postRenderEvent(RenderEvent event) {
-  // A full ring means the main thread stalled; the next block reports a newer position anyway.
-  renderEvents_.push(&event, 1);
-}
-
-void Deck::discardRenderEvents() {
-  RenderEvent event;
-  while (renderEvents_.pop(&event, 1) == 1) {
-  }
-}
+// ---- the render's reports -------------------------------------------------------------------------
 
 void Deck::periodicUpdate() {
-  RenderEvent event;
-  while (renderEvents_.pop(&event, 1) == 1) {
-    if (event.kind == RenderEvent::EndOfTrack) {
+  DeckVoice::RenderEvent event;
+  while (voice_.nextRenderEvent(event)) {
+    if (event.kind == DeckVoice::RenderEvent::EndOfTrack) {
       pause();
       continue;
     }

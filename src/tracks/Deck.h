@@ -1,27 +1,23 @@
 #pragma once
-// A deck: the loaded track, its transport (play, seek, cue, loops, tempo, bends, jog, sync) and its
-// render for the mixing engine. Transport runs on the main thread, decoding on the deck's loader
-// thread, rendering on the master output's thread; the deck lock guards the voice between them and
-// is held by the main thread and the loader only for a few assignments.
+// A deck: the loaded track, its transport (play, seek, cue, loops, tempo, bends, jog, sync) and the
+// model the window, the command port and events drive. Transport runs on the main thread, decoding
+// on the deck's loader thread; the render for the mixing engine is the deck's voice (plain C++, the
+// only part of a deck the audio thread touches), which the deck owns and sets.
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include <QObject>
 #include <QString>
 
-#include "core/Worker.h"
-#include "audio/BlockRenderer.h"
 #include "audio/DeckEqualiser.h"
-#include "audio/SpscQueue.h"
-#include "audio/VoiceRenderer.h"
+#include "audio/DeckVoice.h"
+#include "core/Worker.h"
 #include "groovemangler_plugin.h"
-#include "plugins/DeckRenderTarget.h"
 #include "tracks/SampleData.h"
 #include "tracks/TrackEntry.h"
 
@@ -30,12 +26,12 @@ namespace gm {
 class FilterRack;
 class PluginObject;
 
-class Deck : public QObject, public BlockRenderer, public DeckRenderTarget {
+class Deck : public QObject {
   Q_OBJECT
  public:
   static constexpr std::int32_t kMinBpm = 6000;
   static constexpr std::int32_t kMaxBpm = 24000;
-  static constexpr std::uint32_t kFlaggedPosition = 0x80000000u;
+  static constexpr std::uint32_t kFlaggedPosition = DeckVoice::kFlaggedPosition;
 
   // deckIndex 0 is deck A, 1 is deck B.
   explicit Deck(int deckIndex, QObject* parent = nullptr);
@@ -48,7 +44,9 @@ class Deck : public QObject, public BlockRenderer, public DeckRenderTarget {
   // [main-thread] The other deck, whose next beat a cue jump waits for.
   void link(Deck* other) { linked_ = other; }
   // [main-thread, audio stopped] Sizes the render's buffers for blocks of up to this many frames.
-  void prepare(std::size_t maxBlockFrames);
+  void prepare(std::size_t maxBlockFrames) { voice_.prepare(maxBlockFrames); }
+  // The render side, which the mixing engine pulls.
+  DeckVoice& voice() { return voice_; }
 
   // [main-thread] The deck's filter rack, run over every rendered block (nullptr: none).
   void setFilterRack(FilterRack* rack);
@@ -92,15 +90,9 @@ class Deck : public QObject, public BlockRenderer, public DeckRenderTarget {
   // [main-thread] The 25 ms periodic update: applies what the render posted (positions, end of track).
   void periodicUpdate();
 
-  // [audio-thread] The engine's call, once per master block.
-  void renderBlock(SampleBlock block) override;
-  // [audio-thread, inside renderBlock] A filter's request to render the track from a play state
-  // without moving the deck. The deck lock is already held by the render that runs the filter.
-  void renderFromState(const gm_voice_state& state, SampleBlock block) override;
-
   // [main-thread] State for views and tests.
   int deckIndex() const { return deckIndex_; }
-  bool playing() const { return playing_.load(std::memory_order_relaxed); }
+  bool playing() const { return voice_.playing(); }
   bool busy() const { return busy_; }
   bool hasTrack() const;
   const QString& title() const { return title_; }
@@ -120,7 +112,7 @@ class Deck : public QObject, public BlockRenderer, public DeckRenderTarget {
   QString elapsedText() const;
   QString remainingText() const;
   // [main-thread] A copy of the voice as the renderer sees it (taken under the lock).
-  gm_voice_state voiceSnapshot() const;
+  gm_voice_state voiceSnapshot() const { return voice_.snapshot(); }
 
  Q_SIGNALS:
   void titleChanged(const QString& title);
@@ -139,11 +131,6 @@ class Deck : public QObject, public BlockRenderer, public DeckRenderTarget {
   void peakChanged(std::int32_t peak);
 
  private:
-  struct RenderEvent {
-    enum Kind : std::int32_t { Position, EndOfTrack } kind;
-    std::uint32_t value;
-  };
-
   void openAndDecode(const std::string& path);
   void detectTempo(SampleData& sample);
   void attachSample(const std::shared_ptr<SampleData>& sample);
@@ -153,37 +140,21 @@ class Deck : public QObject, public BlockRenderer, public DeckRenderTarget {
   void onAnalysisFinished();
   void detachTrack();
   void setPlaying(bool playing);
-  void discardRenderEvents();
   void updateCurrentBpm();
   void showLoopOnNavigator();
-  void advanceBend();
-  void postRenderEvent(RenderEvent event);
   void setUpEqualiser();
 
   const int deckIndex_;
   Deck* linked_ = nullptr;
-  mutable std::mutex lock_;  // the deck lock: voice_, bend state, renderer
-  gm_voice_state voice_{};
-  VoiceRenderer renderer_;
-  VoiceRenderer stateRenderer_;  // for filters' renders from a state, so capture tables stay apart
-  bool trackComplete_ = true;  // false while the loader still fills the attached memory
-  FilterRack* filterRack_ = nullptr;
+  DeckVoice voice_;
   std::unique_ptr<PluginObject> detector_;  // used on the loader thread only
   std::string homeDirectory_;
-  std::int32_t bendOffset_ = 0;
-  std::int32_t bendCountdown_ = 0;
-  std::int32_t bendFactor_ = 0;
-  std::uint32_t loopBlocks_ = 0;
-  SpscQueue<RenderEvent> renderEvents_{256};
-  DeckEqualiser equaliser_;
-  std::vector<float> equaliserWork_;  // sized in prepare(), reused for every block
 
   EqualiserSettings equaliserSettings_;
   int highKnob_ = 127;
   int midKnob_ = 127;
   int lowKnob_ = 127;
 
-  std::atomic<bool> playing_{false};
   bool busy_ = false;
   std::shared_ptr<SampleData> sample_;
   QString title_;

@@ -36,7 +36,7 @@ std::vector<std::int16_t> renderFromStart(Deck& deck) {
   deck.setPosition(0);
   std::vector<std::int16_t> samples(kBlockFrames * 2 * kRenderedBlocks);
   for (int block = 0; block < kRenderedBlocks; ++block) {
-    deck.renderBlock({samples.data() + block * kBlockFrames * 2, kBlockFrames});
+    deck.voice().renderBlock({samples.data() + block * kBlockFrames * 2, kBlockFrames});
   }
   return samples;
 }

@@ -48,7 +48,7 @@ TEST_F(FilterRackTest, EmptyOrMissingDirectoryGivesAnEmptyRackThatPassesAudio) {
   EXPECT_TRUE(empty.slots().empty());
   std::vector<std::int16_t> block = noise(512);
   const std::vector<std::int16_t> original = block;
-  empty.process(block.data(), 512 * 4, nullptr, nullptr);
+  empty.chain().process(block.data(), 512 * 4, nullptr, nullptr);
   EXPECT_EQ(block, original);
 
   QDir(filtersDir).removeRecursively();
@@ -117,7 +117,7 @@ TEST_F(FilterRackTest, EnabledSlotsProcessInSeriesInDirectoryOrder) {
   }
   std::vector<std::int16_t> block = noise(1024);
   const std::vector<std::int16_t> original = block;
-  rack.process(block.data(), 1024 * 4, nullptr, nullptr);
+  rack.chain().process(block.data(), 1024 * 4, nullptr, nullptr);
   EXPECT_EQ(block, original);
 
   // Through the panels' models, as the sliders would: Mufflex at 1 kHz, Thinex at 500 Hz.
@@ -127,7 +127,7 @@ TEST_F(FilterRackTest, EnabledSlotsProcessInSeriesInDirectoryOrder) {
     slot->on().setValue(1);
     EXPECT_TRUE(slot->isOn());
   }
-  rack.process(block.data(), 1024 * 4, nullptr, nullptr);
+  rack.chain().process(block.data(), 1024 * 4, nullptr, nullptr);
 
   std::vector<std::int16_t> expected = original;
   for (const QString& file : files) {
@@ -244,12 +244,12 @@ TEST_F(FilterRackTest, PhaserInTheRackRendersFromTheDeck) {
   TestDeck deck(100000);
   const gm_voice_state state = deck.stateAt(40000);
   std::vector<std::int16_t> block(2 * 512);
-  rack.process(block.data(), 512 * 4, &deck, &state);
+  rack.chain().process(block.data(), 512 * 4, &deck, &state);
   ASSERT_EQ(deck.renderedPositions.size(), 1u);
   EXPECT_EQ(deck.renderedPositions[0], 40000) << "the phase starts at 0";
   EXPECT_EQ(block[0], std::int16_t((0.0f + float(deck.sample(40000, 0))) * 0.5f));
   std::vector<std::int16_t> tooLong(2 * 2048);
-  rack.process(tooLong.data(), 2048 * 4, &deck, &state);
+  rack.chain().process(tooLong.data(), 2048 * 4, &deck, &state);
   EXPECT_EQ(deck.renderedPositions.size(), 1u) << "beyond the host's block size the block passes unchanged";
 }
 

@@ -32,7 +32,7 @@ RawPlugin::RawPlugin(const QString& libraryPath, const std::string& prefsPath, s
   if (query == nullptr) return;
   class_ = query(0);
   if (class_ == nullptr) return;
-  host_ = gm_host{GM_PLUGIN_ABI_VERSION_INIT, maxBlockFrames, &onRegister, &onRender, &onMove};
+  host_ = gm_host{GM_PLUGIN_ABI_VERSION_INIT, sizeof(gm_host), maxBlockFrames, &onRegister, &onRender, &onMove};
   instance_ = class_->create(&host_, this, prefsPath.c_str());
 }
 

@@ -9,7 +9,7 @@
 #include <QString>
 
 #include "groovemangler_plugin.h"
-#include "plugins/DeckRenderTarget.h"
+#include "audio/DeckRenderTarget.h"
 
 namespace gm::testing {
 

@@ -7,6 +7,8 @@ _Static_assert(offsetof(gm_process_message, header) == 0, "the method id comes f
 _Static_assert(offsetof(gm_plugin_class, abi) == 0, "the ABI version comes first");
 _Static_assert(offsetof(gm_host, abi) == 0, "the ABI version comes first");
 _Static_assert(sizeof(gm_tag) == 8, "tags are id + value");
+_Static_assert(GM_HOST_SIZE_X_0 == sizeof(gm_host), "x.0 is the whole host table today");
+_Static_assert(GM_PLUGIN_CLASS_SIZE_X_0 == sizeof(gm_plugin_class), "x.0 is the whole class today");
 
 static const gm_plugin_class* query_for_check(uint32_t which) { return which == 0 ? NULL : NULL; }
 

@@ -26,7 +26,7 @@ TEST(DeckConcurrencyTest, TwoDecksLoadWhileTheEnginePulls) {
   deckB.link(&deckA);
   deckA.prepare(256);
   deckB.prepare(256);
-  auto engine = MixEngine::create(&deckA, &deckB, 256);
+  auto engine = MixEngine::create(&deckA.voice(), &deckB.voice(), 256);
   std::atomic<bool> running{true};
   std::atomic<long> masterBlocks{0};
   std::thread master([&] {

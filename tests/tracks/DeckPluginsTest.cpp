@@ -64,7 +64,7 @@ TEST_F(DeckPluginsTest, TheFilterRackRunsOverTheRenderedBlocks) {
   auto renderFrom = [this](std::int32_t frame) {
     deck.setPosition(frame);
     std::vector<std::int16_t> block(512 * 2);
-    for (int i = 0; i < 6; ++i) deck.renderBlock({block.data(), 512});
+    for (int i = 0; i < 6; ++i) deck.voice().renderBlock({block.data(), 512});
     return block;
   };
   const std::vector<std::int16_t> dry = renderFrom(22050);

@@ -25,7 +25,7 @@ bool loadAndWait(Deck& deck, const QString& path) {
 // Renders `blocks` blocks of 512 frames and returns the last one.
 std::vector<std::int16_t> render(Deck& deck, int blocks = 1) {
   std::vector<std::int16_t> block(512 * 2);
-  for (int i = 0; i < blocks; ++i) deck.renderBlock({block.data(), 512});
+  for (int i = 0; i < blocks; ++i) deck.voice().renderBlock({block.data(), 512});
   return block;
 }
 

@@ -90,7 +90,7 @@ struct DeckRig {
   // Renders one engine block, as the master output would while the deck plays.
   void renderBlock() {
     std::vector<std::int16_t> block(512 * 2);
-    deckA.renderBlock({block.data(), 512});
+    deckA.voice().renderBlock({block.data(), 512});
   }
 
   Deck deckA{0};

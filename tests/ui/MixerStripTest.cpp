@@ -58,7 +58,7 @@ std::vector<std::int16_t> renderFromStart(Deck& deck) {
   deck.setPosition(0);
   std::vector<std::int16_t> samples(kBlockFrames * 2 * 4);
   for (std::size_t block = 0; block < 4; ++block) {
-    deck.renderBlock({samples.data() + block * kBlockFrames * 2, kBlockFrames});
+    deck.voice().renderBlock({samples.data() + block * kBlockFrames * 2, kBlockFrames});
   }
   return samples;
 }

@@ -12,13 +12,18 @@
  * opens it by path (file names and extensions do not matter), calls PluginQuery(0) for the class
  * descriptor and creates instances through it. The library stays loaded while an instance lives.
  *
- * Sections, each one concern: versions; the deck's play state; identifiers; values and tag lists;
- * method messages; declarative panels; the host table; the class descriptor and the entry point.
+ * Sections, each one concern: versions; the deck's play state; identifiers; what each kind of
+ * plug-in must answer; values and tag lists; method messages; declarative panels; the host table;
+ * the class descriptor and the entry point.
+ *
+ * History: 2.0 added `struct_size` after `abi` in gm_host and gm_plugin_class (1.0 had none, and a
+ * 2.0 host refuses 1.0 plug-ins).
  */
 #ifndef GROOVEMANGLER_PLUGIN_H
 #define GROOVEMANGLER_PLUGIN_H
 
 #include <stdbool.h>
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -28,21 +33,31 @@ extern "C" {
 /* ---------------------------------------------------------------------------------------------
  * Versions
  *
- * The ABI version comes first in every descriptor and host table. A host accepts a class whose
- * major version equals its own; minor versions only ever append fields at the end of a struct.
+ * The ABI version comes first in the class descriptor and the host table, followed by
+ * `struct_size`: sizeof the struct as its builder compiled it. Both sides accept the other's table
+ * when the major versions are equal and the size covers at least the fields of x.0.
+ *
+ * Minor versions only ever append fields at the end of a struct. A field appended in a later minor
+ * version exists in a table only when GM_STRUCT_HAS says so: a host reading an older plug-in's class,
+ * or a plug-in reading an older host's table, treats a missing field as absent (NULL, 0) and never
+ * reads past `struct_size`. A newer host loads older plug-ins of the same major version unchanged.
  */
 typedef struct gm_abi_version {
   uint32_t major;
   uint32_t minor;
 } gm_abi_version;
 
-#define GM_PLUGIN_ABI_MAJOR 1u
+#define GM_PLUGIN_ABI_MAJOR 2u
 #define GM_PLUGIN_ABI_MINOR 0u
 #define GM_PLUGIN_ABI_VERSION_INIT { GM_PLUGIN_ABI_MAJOR, GM_PLUGIN_ABI_MINOR }
 
 static inline bool gm_abi_version_is_compatible(gm_abi_version version) {
   return version.major == GM_PLUGIN_ABI_MAJOR;
 }
+
+/* True when the table at `pointer` (of `type`, with a struct_size member) holds `field`. */
+#define GM_STRUCT_HAS(pointer, type, field) \
+  ((pointer)->struct_size >= offsetof(type, field) + sizeof(((const type*)0)->field))
 
 /* ---------------------------------------------------------------------------------------------
  * The deck's play state
@@ -105,7 +120,16 @@ typedef struct gm_voice_state {
 #define GM_DETECTOR_STEPS          0xE006u     /* stretches analysed, 5..30 */
 #define GM_DETECTOR_LENGTH         0xE007u     /* seconds per stretch, 2..10 */
 
-/* Event types for gm_host.register_event. */
+/*
+ * Event types for gm_host.register_event: what the value passed to the event's method means when
+ * the user's key, controller or script fires the event.
+ *   BUTTON  a momentary control: 1 when it goes down, 0 when it comes up. Act on 0 (release).
+ *   TOGGLE  an on/off control: 1 down, 0 up, as BUTTON; acting on 0 flips the state.
+ *   ANALOG  a position: 0..GM_NORMALISED_FULL_SCALE, bottom to top of the control's range (a
+ *           relative controller sends changes of that scale, positive or negative).
+ *   OUTPUT  reserved for events that send state out to a controller; a host delivers no values to
+ *           them and plug-ins do not register them.
+ */
 #define GM_EVENT_BUTTON 0u
 #define GM_EVENT_TOGGLE 1u
 #define GM_EVENT_ANALOG 2u
@@ -113,6 +137,27 @@ typedef struct gm_voice_state {
 
 /* Full scale of a normalised controller value (16.16 fixed point). */
 #define GM_NORMALISED_FULL_SCALE 65536
+
+/* ---------------------------------------------------------------------------------------------
+ * What each kind of plug-in must answer
+ *
+ * Every plug-in:
+ *   get GM_ATTR_NAME           a non-empty text; a plug-in without a name is skipped.
+ *   get/set GM_ATTR_ENABLED    the stored flag (1 when nothing is stored); filters whose flag is 0 at
+ *                              start are left out of the decks' racks. A plug-in that does not
+ *                              answer counts as disabled.
+ *   get GM_ATTR_PREFS_PANEL    optional: the panel of the settings page (nothing shown without).
+ * Filters (kind GM_PLUGIN_FILTER) also:
+ *   get GM_ATTR_CONTROLS_PANEL the panel shown in the deck's rack; a filter without one is skipped.
+ *   GM_METHOD_PROCESS          processes blocks of at most gm_host.max_block_frames frames; a
+ *                              larger block may be passed through unchanged.
+ *   GM_METHOD_REGISTER_EVENTS  registers the parameters a user may bind (may register none).
+ *   each parameter identifier  as an attribute (set, in the parameter's unit) and as a method
+ *                              (gm_parameter_message, see gm_host.move_control).
+ * Beat detectors (kind GM_PLUGIN_DETECTOR) also:
+ *   GM_METHOD_DETECT_TEMPO     the tempo × 100, or 0 when none was found.
+ * get_attribute returns false for anything else; call_method returns 0 for unknown methods.
+ */
 
 /* ---------------------------------------------------------------------------------------------
  * Values and tag lists
@@ -232,6 +277,7 @@ struct gm_plugin;
 
 typedef struct gm_host {
   gm_abi_version abi;
+  uint32_t struct_size; /* sizeof(gm_host) as the host was built; see Versions */
 
   /* The largest block the host ever passes to GM_METHOD_PROCESS, in frames: plug-ins size their
    * scratch memory from it at creation, since the audio thread must not allocate. */
@@ -250,7 +296,11 @@ typedef struct gm_host {
 
   /* [main-thread] Moves the slider bound to `attribute` on the instance's controls panel to
    * `value` (clamped to the slider's range); the slider's change then sets the attribute.
-   * `host_context` is the one given to create(). */
+   * `host_context` is the one given to create().
+   * Re-entrant: before move_control returns, the host calls set_attributes on the same instance
+   * with {attribute, value} (when the slider's value changed), on the same thread. A plug-in must
+   * not hold a non-recursive lock across this call. Does nothing before the controls panel was
+   * asked for (get GM_ATTR_CONTROLS_PANEL). */
   void (*move_control)(void* host_context, struct gm_plugin* plugin, uint32_t attribute,
                        int32_t value);
 } gm_host;
@@ -267,6 +317,7 @@ typedef enum gm_plugin_kind {
 
 typedef struct gm_plugin_class {
   gm_abi_version abi;          /* GM_PLUGIN_ABI_VERSION_INIT */
+  uint32_t struct_size;        /* sizeof(gm_plugin_class) as the plug-in was built; see Versions */
   const char* version_string;  /* "$VER: Mufflex.filter 1.1 (19.11.14)" */
   uint32_t version;            /* library version */
   uint32_t revision;           /* library revision */
@@ -292,6 +343,19 @@ typedef struct gm_plugin_class {
   /* Thread: as tagged at each message. Unknown methods return 0. */
   uint32_t (*call_method)(gm_plugin* plugin, const gm_message* message);
 } gm_plugin_class;
+
+/* The sizes of the x.0 tables: the least a compatible table holds. */
+#define GM_HOST_SIZE_X_0 (offsetof(gm_host, move_control) + sizeof(void (*)(void)))
+#define GM_PLUGIN_CLASS_SIZE_X_0 (offsetof(gm_plugin_class, call_method) + sizeof(void (*)(void)))
+
+static inline bool gm_host_is_compatible(const gm_host* host) {
+  return host != NULL && gm_abi_version_is_compatible(host->abi) && host->struct_size >= GM_HOST_SIZE_X_0;
+}
+
+static inline bool gm_plugin_class_is_compatible(const gm_plugin_class* plugin_class) {
+  return plugin_class != NULL && gm_abi_version_is_compatible(plugin_class->abi) &&
+         plugin_class->struct_size >= GM_PLUGIN_CLASS_SIZE_X_0;
+}
 
 /* The one exported symbol. `which` 0: the plug-in's class; anything else: NULL. [any-thread] */
 #define GM_PLUGIN_QUERY_SYMBOL "PluginQuery"

@@ -21,14 +21,14 @@ template <typename Plugin>
 class PluginClass {
  public:
   static constexpr gm_plugin_class describe(const ClassInfo& info) {
-    return gm_plugin_class{GM_PLUGIN_ABI_VERSION_INIT, info.versionString, info.version, info.revision,
+    return gm_plugin_class{GM_PLUGIN_ABI_VERSION_INIT, sizeof(gm_plugin_class), info.versionString, info.version, info.revision,
                            std::uint32_t(info.kind), info.prefsName, &create, &dispose, &getAttribute,
                            &setAttributes, &callMethod};
   }
 
  private:
   static gm_plugin* create(const gm_host* host, void* hostContext, const char* prefsPath) {
-    if (host == nullptr || !gm_abi_version_is_compatible(host->abi)) return nullptr;
+    if (!gm_host_is_compatible(host)) return nullptr;
     try {
       return (new Plugin(*host, hostContext, prefsPath))->handle();
     } catch (...) {
