@@ -83,5 +83,32 @@ TEST_F(DeckPluginsTest, TheFilterRackRunsOverTheRenderedBlocks) {
   EXPECT_GT(energy(dryAgain) * 2, energy(dry));
 }
 
+// A filter that asks for renders with a forged deck handle and with a play state pointing at foreign
+// memory of absurd length: the deck renders only its own track, from the state's position.
+TEST_F(DeckPluginsTest, AFaultyFilterCannotMakeTheDeckReadForeignMemory) {
+  QTemporaryDir program;
+  ASSERT_TRUE(QDir(program.path()).mkpath("Filters"));
+  ASSERT_TRUE(QFile::copy(GM_FAULTY_FILTER, program.filePath("Filters/Faulty.filter")));
+  PluginHost faultyHost{Directories::resolve(program.path(), home.path(), {})};
+  FilterRack rack(faultyHost, "Filter A");
+  ASSERT_EQ(rack.slots().size(), 1u);
+  rack.slots()[0]->on().setValue(1);
+  deck.setFilterRack(&rack);
+  Deck plain{1};
+  plain.prepare(512);
+  const QString track = testing::makeTrack(home.path(), "f.wav", 128, {"--seconds", "3"});
+  ASSERT_TRUE(load(track));
+  ASSERT_TRUE(plain.loadEntry(TrackEntry::fromPath(track)) && testing::waitFor([&] { return !plain.busy(); }));
+  ASSERT_TRUE(deck.play() && plain.play());
+  for (std::int32_t frame : {0, 44100, deck.frames() - 100}) {
+    deck.setPosition(frame);
+    plain.setPosition(frame);
+    std::vector<std::int16_t> filtered(512 * 2), expected(512 * 2);
+    deck.voice().renderBlock({filtered.data(), 512});
+    plain.voice().renderBlock({expected.data(), 512});
+    EXPECT_EQ(filtered, expected) << "the filter's render replaces the block with the deck's own audio at " << frame;
+  }
+}
+
 }  // namespace
 }  // namespace gm

@@ -192,6 +192,29 @@ TEST_F(DeckTest, PositionSeeksOnlyInsideTheTrackAndTheEndPauses) {
   deckA.periodicUpdate();
   EXPECT_FALSE(deckA.playing());
   EXPECT_EQ(deckA.positionFrames(), 3000);
+
+  // A seek after the end was rendered but before the tick saw it: the stale end does not pause.
+  ASSERT_TRUE(deckA.play());
+  render(deckA, 2);
+  deckA.setPosition(1000);
+  deckA.periodicUpdate();
+  EXPECT_TRUE(deckA.playing());
+  EXPECT_EQ(deckA.positionFrames(), 1000);
+}
+
+TEST_F(DeckTest, ADeckStartedWhileItsTrackLoadsKeepsPlayingFromWhereItIs) {
+  const QString path = track("long.wav", 120, {"--seconds", "40"});
+  std::int32_t playedTo = -1;
+  QObject::connect(&deckA, &Deck::loadProgress, &deckA, [&](std::int32_t) {
+    if (playedTo >= 0 || !deckA.play()) return;
+    render(deckA, 5);
+    playedTo = deckA.voiceSnapshot().position;
+  });
+  ASSERT_TRUE(loadAndWait(deckA, path));
+  ASSERT_GT(playedTo, 0) << "the deck played during the load";
+  EXPECT_TRUE(deckA.playing());
+  EXPECT_EQ(deckA.voiceSnapshot().position, playedTo);
+  EXPECT_EQ(deckA.frames(), 40 * 44100);
 }
 
 TEST_F(DeckTest, TempoPitchSyncAndBpmText) {
@@ -206,10 +229,21 @@ TEST_F(DeckTest, TempoPitchSyncAndBpmText) {
   EXPECT_EQ(deckA.pitch(), 10500);
   EXPECT_EQ(deckA.currentBpm(), 12600);
   EXPECT_EQ(deckA.bpmText(), "126.00");
+  // Both edges of the ±10 % window are outside it: 132.00 and 108.00 against 120.00 give
+  // exactly 1.1f and 0.9f.
   deckA.setPitch(10000);
-  deckB.setBpm(13300);  // ratio 1.108: outside the window
-  EXPECT_FALSE(deckA.sync());
-  EXPECT_EQ(deckA.pitch(), 10000);
+  for (std::int32_t outside : {13200, 10800, 13300}) {
+    deckB.setBpm(outside);
+    EXPECT_FALSE(deckA.sync()) << outside;
+    EXPECT_EQ(deckA.pitch(), 10000);
+  }
+  deckB.setBpm(13199);
+  EXPECT_TRUE(deckA.sync());
+  EXPECT_EQ(deckA.pitch(), 10999);
+  deckB.setBpm(10801);
+  EXPECT_TRUE(deckA.sync());
+  EXPECT_EQ(deckA.pitch(), 9000);
+  deckA.setPitch(10000);
 
   // A detected tempo sets the tempo and the current tempo, not the voice's copy.
   deckA.setDetectedBpm(12800);
@@ -237,6 +271,15 @@ TEST_F(DeckTest, JogStepsWhilePausedDependOnTheTimeBetweenDetents) {
   now += std::chrono::milliseconds(1);
   deckA.jog(-1);  // 12000 frames back would pass the start: not applied
   EXPECT_EQ(deckA.positionFrames(), 9400);
+  deckA.setPosition(49);
+  now += std::chrono::seconds(2);
+  deckA.jog(-1);  // 50 back from 49: before the start
+  EXPECT_EQ(deckA.positionFrames(), 49);
+  deckA.setPosition(50);
+  now += std::chrono::seconds(2);
+  deckA.jog(-1);  // lands exactly on the start
+  EXPECT_EQ(deckA.positionFrames(), 0);
+  deckA.setPosition(9400);
 
   // While playing a detent bends the speed for 9 blocks.
   deckA.setBendStep(10);
@@ -314,6 +357,21 @@ TEST_F(DeckTest, CueJumpWaitsForThePlayingDecksNextBeat) {
   deckB.pause();  // a paused deck has no beat to wait for
   deckA.cuePoint(1);
   EXPECT_EQ(deckA.voiceSnapshot().silence_frames, 0);
+
+  // The linked deck's beat gap counts only up to its track's byte size (inclusive): a 5000-frame
+  // track gives 20000. Its cue at 2562 makes the gap after one block from 0 exactly that.
+  ASSERT_TRUE(loadAndWait(deckB, track("short.wav", 120, {"--frames", "5000"})));
+  deckB.setBpm(12000);
+  for (const auto& [cue, silence] : {std::pair{2562, 20000}, std::pair{2561, 0}}) {
+    deckB.pause();
+    deckB.setPosition(cue);
+    deckB.cuePoint(0);
+    deckB.setPosition(0);
+    ASSERT_TRUE(deckB.play());
+    render(deckB);
+    deckA.cuePoint(1);
+    EXPECT_EQ(deckA.voiceSnapshot().silence_frames, silence) << "beat gap " << deckB.voiceSnapshot().beat_gap;
+  }
 }
 
 TEST_F(DeckTest, TheRenderRunsTheEqualiserWithItsKills) {
