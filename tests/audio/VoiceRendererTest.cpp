@@ -273,6 +273,13 @@ TEST(VoiceRenderer, BalanceAndVolumeScaleWithTruncationAndClamp) {
   EXPECT_EQ(renderWith(32767, 1.0f), (Samples{29999, 0, -32767, 0, 999, 0, 0, 0, -1, 0}));
   EXPECT_EQ(renderWith(40000, 1.0f), renderWith(32767, 1.0f));
   EXPECT_EQ(renderWith(0, std::nanf("")), Samples(10, 0));
+
+  // The product with the volume is rounded to single precision before the truncation: at 0.8 these
+  // samples come out one lower (or higher) when it is taken in double precision.
+  const std::vector<std::int16_t> rounded = {-32766, -24582, 8199, 16393, 24592, -1000};
+  auto voice = voiceOver(rounded, 0, 1.0f);
+  voice.volume = 0.8f;
+  EXPECT_EQ(renderBlock(renderer, voice, 3), (Samples{-26212, -19665, 6559, 13114, 19673, -800}));
 }
 
 TEST(VoiceRenderer, SilenceCountdownHoldsThePosition) {

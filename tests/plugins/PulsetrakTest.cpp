@@ -98,6 +98,10 @@ TEST_F(PulsetrakTest, OutliersAreDroppedAndHalfTempoEstimatesDoubled) {
   std::vector<std::int32_t> fast = {10000, 10000, 10000, 14000, 0};
   EXPECT_EQ(TempoAnalysis::combine(fast), 10000u);
   EXPECT_EQ(fast[3], 0);
+  // 11500 is above 1.1 × 10375 (the plain average) but below 1.2 ×: still dropped.
+  std::vector<std::int32_t> slightlyFast = {10000, 10000, 10000, 11500};
+  EXPECT_EQ(TempoAnalysis::combine(slightlyFast), 10000u);
+  EXPECT_EQ(slightlyFast[3], 0);
 
   std::vector<std::int32_t> none = {0, 0, 0};
   EXPECT_EQ(TempoAnalysis::combine(none), 0u);
