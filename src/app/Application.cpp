@@ -19,6 +19,7 @@ Application::Application(Directories directories, AudioBackend& backend, Request
                          QObject* parent)
     : QObject(parent),
       directories_(std::move(directories)),
+      runtimeProblem_(directories_.secureRuntimeDir()),
       backend_(backend),
       requester_(requester),
       store_(directories_.configDir() + "/settings.ini", directories_.runtimeDir() + "/settings.ini"),
@@ -91,6 +92,7 @@ void Application::connectControls() {
 
 bool Application::create() {
   tick_.start(10);  // the first tick comes early, the rest every 25 ms
+  if (!runtimeProblem_.isEmpty()) status_.show(runtimeProblem_);
   loadStartupSettings();
   applyDeckRanges();
   if (!appStartAudio()) {
@@ -105,7 +107,6 @@ void Application::loadStartupSettings() {
   store_.load(settings_, SettingsStore::Tier::Permanent);
   // The temporary copy starts as the permanent one, so "Cancel" restores what was last saved or used
   // in this session, never what an earlier session used.
-  Directories::ensureDir(directories_.runtimeDir(), true);
   store_.save(settings_, SettingsStore::Tier::Temporary);
 }
 

@@ -125,6 +125,7 @@ class Application : public QObject {
   void rememberNoSharedUnitWarning();
 
   Directories directories_;
+  QString runtimeProblem_;  // why the runtime directory could not be used as wanted, if so
   AudioBackend& backend_;
   Requester& requester_;
   Settings settings_;

@@ -80,6 +80,8 @@ constexpr Entry kBuiltIn[] = {
      "Slightly slow the track for an instant for fine beat matching. Keep the button pressed for longer effect."},
     {Msg::BendUpHelp,
      "Slightly fasten the track for an instant for fine beat matching. Keep the button pressed for longer effect."},
+    {Msg::StatusRuntimeDirRefused, "Did not use %1 for the settings in use and the command port (%2): using %3."},
+    {Msg::StatusNoRuntimeDir, "No private directory for the settings in use and the command port (%1: %2)."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

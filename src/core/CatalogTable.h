@@ -61,6 +61,8 @@ enum class Msg : int {
   PageFilters,
   BendDownHelp,
   BendUpHelp,
+  StatusRuntimeDirRefused,
+  StatusNoRuntimeDir,
   Count  // keep last
 };
 

@@ -1,6 +1,5 @@
 #include "core/Directories.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -8,6 +7,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QtGlobal>
+
+#include "core/CatalogTable.h"
+#include "core/PrivateDirectory.h"
 
 namespace gm {
 namespace {
@@ -67,11 +69,15 @@ QString Directories::resolve(const QString& name) const {
   return relative.isEmpty() ? root : QDir::cleanPath(root + "/" + relative);
 }
 
-bool Directories::ensureDir(const QString& path, bool privateToUser) {
-  if (!QDir().mkpath(path)) return false;
-  if (!privateToUser) return true;
-  // The runtime directory holds the command socket: nobody else may enter it.
-  return chmod(QFile::encodeName(path).constData(), S_IRWXU) == 0;
+bool Directories::ensureDir(const QString& path) { return QDir().mkpath(path); }
+
+QString Directories::secureRuntimeDir() {
+  const PrivateDirectory::Outcome outcome = PrivateDirectory::prepare(runtimeDir_);
+  if (outcome.problem.isEmpty()) return {};
+  const QString wanted = runtimeDir_;
+  runtimeDir_ = outcome.path;
+  if (outcome.path.isEmpty()) return msg(Msg::StatusNoRuntimeDir).arg(wanted, outcome.problem);
+  return msg(Msg::StatusRuntimeDirRefused).arg(wanted, outcome.problem, outcome.path);
 }
 
 }  // namespace gm

@@ -29,8 +29,13 @@ class Directories {
   // directory. A name without the prefix is returned unchanged.
   QString resolve(const QString& name) const;
 
-  // Creates a directory (and parents) with the given mode when missing; false on failure.
-  static bool ensureDir(const QString& path, bool privateToUser = false);
+  // [main-thread] Makes sure the runtime directory is private to this user (see PrivateDirectory),
+  // moving it to a fresh private directory when the wanted one is refused. Returns the message for
+  // the user when it was refused or none could be had; empty when all is well.
+  QString secureRuntimeDir();
+
+  // Creates a directory (and parents) when missing; false on failure.
+  static bool ensureDir(const QString& path);
 
  private:
   QString programDir_;
