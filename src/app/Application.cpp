@@ -26,6 +26,7 @@ Application::Application(Directories directories, AudioBackend& backend, Request
       pluginHost_(directories_),
       filterRackA_(pluginHost_, "Filter A"),
       filterRackB_(pluginHost_, "Filter B") {
+  pluginHost_.setFailureReporter([this](const QString& text) { status_.show(text); });
   deckA_.link(&deckB_);
   deckB_.link(&deckA_);
   setUpDeckPlugins(deckA_, filterRackA_);
@@ -119,6 +120,7 @@ void Application::appTick() {
   }
   deckA_.periodicUpdate();
   deckB_.periodicUpdate();
+  reportRefusedPlugins();
   if (!engine_) return;
   replaceFailedOutputs();
   engine_->drainRecordBlocks();
@@ -126,6 +128,11 @@ void Application::appTick() {
   level_ = engine_->level();
   levelMaximum_ = std::max(levelMaximum_, level_);
   Q_EMIT levelChanged(level_, levelMaximum_);
+}
+
+void Application::reportRefusedPlugins() {
+  const QStringList refused = pluginHost_.takeRefusals();
+  if (!refused.isEmpty()) status_.show(msg(Msg::StatusPluginsRefused).arg(refused.join(", ")));
 }
 
 void Application::appSetVolume(int deck, int index) {

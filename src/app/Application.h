@@ -121,6 +121,7 @@ class Application : public QObject {
   void replaceFailedOutputs();
   void replaceWithNullOutput(std::unique_ptr<AudioOutput>& output, int port);
   void reportLostRecordBlocks();
+  void reportRefusedPlugins();
   void restartAudioIfDevicesChanged();
   void rememberNoSharedUnitWarning();
 

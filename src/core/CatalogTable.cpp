@@ -82,6 +82,8 @@ constexpr Entry kBuiltIn[] = {
      "Slightly fasten the track for an instant for fine beat matching. Keep the button pressed for longer effect."},
     {Msg::StatusRuntimeDirRefused, "Did not use %1 for the settings in use and the command port (%2): using %3."},
     {Msg::StatusNoRuntimeDir, "No private directory for the settings in use and the command port (%1: %2)."},
+    {Msg::StatusFileNotSaved, "Could not save %1 (%2): the previous copy is kept."},
+    {Msg::StatusPluginsRefused, "Plug-ins not loaded: %1."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

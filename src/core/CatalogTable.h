@@ -63,6 +63,8 @@ enum class Msg : int {
   BendUpHelp,
   StatusRuntimeDirRefused,
   StatusNoRuntimeDir,
+  StatusFileNotSaved,
+  StatusPluginsRefused,
   Count  // keep last
 };
 

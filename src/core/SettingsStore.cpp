@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include "core/AtomicFile.h"
 #include "core/Settings.h"
 
 namespace gm {
@@ -29,13 +30,12 @@ bool SettingsStore::load(Settings& settings, Tier tier) const {
 bool SettingsStore::save(const Settings& settings, Tier tier) const {
   const QString& file = path(tier);
   if (!QDir().mkpath(QFileInfo(file).absolutePath())) return false;
-  // QSettings writes through a temporary file and renames it, so a full disk never truncates the
-  // previous copy.
-  QSettings ini(file, QSettings::IniFormat);
-  ini.clear();
-  for (const QString& id : settings.ids()) ini.setValue(id, settings.value(id));
-  ini.sync();
-  return ini.status() == QSettings::NoError;
+  return AtomicFile::writeWith(file, [&settings](const QString& temporaryPath) {
+    QSettings ini(temporaryPath, QSettings::IniFormat);
+    for (const QString& id : settings.ids()) ini.setValue(id, settings.value(id));
+    ini.sync();
+    return ini.status() == QSettings::NoError;
+  });
 }
 
 }  // namespace gm

@@ -1,7 +1,6 @@
 #include "plugins/FilterRack.h"
 
 #include "plugins/FilterSlot.h"
-#include "plugins/PluginDirectory.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginObject.h"
 
@@ -12,14 +11,21 @@ FilterRack::FilterRack(const PluginHost& host, const QString& zone) : zone_(zone
 FilterRack::~FilterRack() = default;
 
 void FilterRack::scan(const PluginHost& host) {
-  const QString directory = host.resolve(QStringLiteral("PROGDIR:Filters"));
-  for (const QString& path : PluginDirectory::pluginFiles(directory)) {
+  for (const QString& path : host.pluginFiles(QStringLiteral("Filters"))) {
     std::unique_ptr<PluginObject> plugin = host.createObject(path);
     if (!plugin) continue;
+    if (plugin->name().isEmpty()) {
+      host.refuse(path, QStringLiteral("it has no name"));
+      continue;
+    }
     // Disabled plug-ins stay out until the next start: racks read the flag only here.
-    if (plugin->name().isEmpty() || !plugin->enabled()) continue;
+    if (!plugin->enabled()) continue;
     std::unique_ptr<FilterSlot> slot = FilterSlot::create(std::move(plugin), zone_, chain_);
-    if (slot) slots_.push_back(std::move(slot));
+    if (slot) {
+      slots_.push_back(std::move(slot));
+    } else {
+      host.refuse(path, QStringLiteral("it has no usable controls"));
+    }
   }
   chain_.publish();
 }

@@ -4,8 +4,17 @@
 
 namespace gm {
 
+bool PanelModel::wellFormed(const gm_panel& description) {
+  if (description.rows == nullptr || description.row_count > GM_PANEL_MAX_ROWS) return false;
+  for (std::uint32_t index = 0;; ++index) {
+    const std::uint32_t kind = description.rows[index].kind;
+    if (kind == GM_ROW_END) return index == description.row_count;
+    if (kind > GM_ROW_SLIDER || index == description.row_count) return false;
+  }
+}
+
 PanelModel::PanelModel(const gm_panel& description, PluginObject& plugin) : description_(description) {
-  const std::uint32_t count = description.rows != nullptr ? description.row_count : 0;
+  const std::uint32_t count = wellFormed(description) ? description.row_count : 0;
   rows_.resize(count);
   for (std::uint32_t index = 0; index < count; ++index) {
     const gm_panel_row& row = description.rows[index];

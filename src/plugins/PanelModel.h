@@ -17,7 +17,13 @@ class PluginObject;
 class PanelModel {
  public:
   // [main-thread] The description stays owned by the plug-in and valid while the instance lives.
+  // Only a well-formed description is taken (see wellFormed()).
   PanelModel(const gm_panel& description, PluginObject& plugin);
+
+  // Whether the rows end where the description says, within the limit, with known kinds only. Reads
+  // no row past the first end row, so a count larger than the real rows is caught without reading
+  // beyond them.
+  static bool wellFormed(const gm_panel& description);
 
   std::uint32_t rowCount() const { return std::uint32_t(rows_.size()); }
   const gm_panel_row& row(std::uint32_t index) const { return description_.rows[index]; }

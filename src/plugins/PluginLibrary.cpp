@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "plugins/ElfImage.h"
+
 namespace gm {
 namespace {
 
@@ -23,6 +25,22 @@ std::map<QString, std::weak_ptr<PluginLibrary>>& registry() {
 
 void setError(QString* error, const QString& text) {
   if (error != nullptr) *error = text;
+}
+
+QString classProblem(gm_plugin_query_fn query, const gm_plugin_class* pluginClass) {
+  if (query == nullptr) return QStringLiteral("not a GrooveMangler plug-in (no PluginQuery)");
+  if (pluginClass == nullptr) return QStringLiteral("no plug-in class");
+  if (!gm_abi_version_is_compatible(pluginClass->abi)) {
+    return QStringLiteral("made for plug-in interface %1.%2, not %3")
+        .arg(pluginClass->abi.major).arg(pluginClass->abi.minor).arg(GM_PLUGIN_ABI_MAJOR);
+  }
+  if (!gm_plugin_class_is_compatible(pluginClass) || pluginClass->create == nullptr ||
+      pluginClass->dispose == nullptr || pluginClass->get_attribute == nullptr ||
+      pluginClass->set_attributes == nullptr || pluginClass->call_method == nullptr ||
+      (pluginClass->kind != GM_PLUGIN_FILTER && pluginClass->kind != GM_PLUGIN_DETECTOR)) {
+    return QStringLiteral("damaged plug-in class");
+  }
+  return {};
 }
 
 }  // namespace
@@ -42,6 +60,11 @@ std::shared_ptr<PluginLibrary> PluginLibrary::open(const QString& path, QString*
   auto& libraries = registry();
   if (auto shared = libraries[canonical].lock()) return shared;
 
+  // A file cut short would be mapped all the same, and the first touch of a missing page kills us.
+  if (const QString damage = ElfImage::problem(canonical); !damage.isEmpty()) {
+    setError(error, damage);
+    return nullptr;
+  }
   // RTLD_LOCAL: two plug-ins never see each other's symbols.
   void* handle = ::dlopen(QFile::encodeName(canonical).constData(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
@@ -50,11 +73,10 @@ std::shared_ptr<PluginLibrary> PluginLibrary::open(const QString& path, QString*
   }
   auto query = reinterpret_cast<gm_plugin_query_fn>(::dlsym(handle, GM_PLUGIN_QUERY_SYMBOL));
   const gm_plugin_class* pluginClass = query != nullptr ? query(0) : nullptr;
-  if (!gm_plugin_class_is_compatible(pluginClass) || pluginClass->create == nullptr ||
-      pluginClass->dispose == nullptr || pluginClass->get_attribute == nullptr ||
-      pluginClass->set_attributes == nullptr || pluginClass->call_method == nullptr) {
+  const QString refusal = classProblem(query, pluginClass);
+  if (!refusal.isEmpty()) {
     ::dlclose(handle);
-    setError(error, QStringLiteral("%1: not a GrooveMangler plug-in").arg(path));
+    setError(error, refusal);
     return nullptr;
   }
   std::shared_ptr<PluginLibrary> library(new PluginLibrary(handle, pluginClass, canonical));

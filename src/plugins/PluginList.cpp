@@ -1,6 +1,5 @@
 #include "plugins/PluginList.h"
 
-#include "plugins/PluginDirectory.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginObject.h"
 
@@ -11,12 +10,14 @@ PluginList::PluginList(const PluginHost& host, const QString& directory) : direc
 PluginList::~PluginList() = default;
 
 void PluginList::scan(const PluginHost& host) {
-  const QString path = host.resolve(QStringLiteral("PROGDIR:") + directory_);
-  for (const QString& file : PluginDirectory::pluginFiles(path)) {
+  for (const QString& file : host.pluginFiles(directory_)) {
     std::unique_ptr<PluginObject> plugin = host.createObject(file);
     if (!plugin) continue;
     QString name = plugin->name();
-    if (name.isEmpty()) continue;
+    if (name.isEmpty()) {
+      host.refuse(file, QStringLiteral("it has no name"));
+      continue;
+    }
     QString version = plugin->versionText();
     entries_.insert(entries_.begin(), Entry{std::move(plugin), std::move(name), std::move(version)});
   }

@@ -1,6 +1,10 @@
 #include "plugins/PluginObject.h"
 
+#include <QFile>
+
 #include "control/EventList.h"
+#include "core/AtomicFile.h"
+#include "core/CatalogTable.h"
 #include "plugins/PanelModel.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginLibrary.h"
@@ -12,15 +16,15 @@ std::unique_ptr<PluginObject> PluginObject::create(const PluginHost& host, std::
                                                    const QString& prefsPath) {
   if (!library) return nullptr;
   // The instance needs its host context (this object) at creation, so the object comes first.
-  std::unique_ptr<PluginObject> object(new PluginObject(std::move(library), nullptr));
-  const QByteArray path = prefsPath.toUtf8();
+  std::unique_ptr<PluginObject> object(new PluginObject(host, std::move(library), prefsPath));
+  const QByteArray path = QFile::encodeName(prefsPath);
   object->instance_ = object->class_.create(&host.table(), object.get(), path.constData());
   if (object->instance_ == nullptr) return nullptr;
   return object;
 }
 
-PluginObject::PluginObject(std::shared_ptr<PluginLibrary> library, gm_plugin* instance)
-    : library_(std::move(library)), class_(library_->pluginClass()), instance_(instance) {}
+PluginObject::PluginObject(const PluginHost& host, std::shared_ptr<PluginLibrary> library, QString prefsPath)
+    : library_(std::move(library)), class_(library_->pluginClass()), host_(host), prefsPath_(std::move(prefsPath)) {}
 
 PluginObject::~PluginObject() {
   EventList::forgetTarget(registeredWith_, this);
@@ -72,7 +76,9 @@ const QString& PluginObject::libraryPath() const { return library_->path(); }
 
 std::unique_ptr<PanelModel> PluginObject::makePanel(std::uint32_t id) {
   const auto value = attribute(id);
-  if (!value || value->kind != GM_VALUE_PANEL || value->panel == nullptr) return nullptr;
+  if (!value || value->kind != GM_VALUE_PANEL || value->panel == nullptr || !PanelModel::wellFormed(*value->panel)) {
+    return nullptr;
+  }
   return std::make_unique<PanelModel>(*value->panel, *this);
 }
 
@@ -106,6 +112,15 @@ void PluginObject::invokeEvent(std::uint32_t method, std::int32_t value) {
 
 void PluginObject::moveControl(std::uint32_t attribute, std::int32_t value) {
   if (controlsPanel_) controlsPanel_->moveControl(attribute, value);
+}
+
+bool PluginObject::savePrefs(const char* path, const std::uint8_t* bytes, std::uint32_t size) {
+  // Only the file the host gave it: a plug-in cannot have us write anywhere else.
+  if (prefsPath_.isEmpty() || QFile::decodeName(path) != prefsPath_) return false;
+  QString error;
+  if (AtomicFile::write(prefsPath_, QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(size)), &error)) return true;
+  host_.reportFailure(msg(Msg::StatusFileNotSaved).arg(prefsPath_, error));
+  return false;
 }
 
 }  // namespace gm

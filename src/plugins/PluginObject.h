@@ -59,15 +59,20 @@ class PluginObject final : public EventTarget {
 
   // [main-thread] From the host table: the plug-in moves a control of its controls panel.
   void moveControl(std::uint32_t attribute, std::int32_t value);
+  // [main-thread] From the host table: stores the plug-in's preferences file, which must be the one
+  // it was given. A failure is reported to the user; false then.
+  bool savePrefs(const char* path, const std::uint8_t* bytes, std::uint32_t size);
 
  private:
-  PluginObject(std::shared_ptr<PluginLibrary> library, gm_plugin* instance);
+  PluginObject(const PluginHost& host, std::shared_ptr<PluginLibrary> library, QString prefsPath);
   std::optional<gm_value> attribute(std::uint32_t id) const;
   std::unique_ptr<PanelModel> makePanel(std::uint32_t attribute);
 
   std::shared_ptr<PluginLibrary> library_;  // destroyed last
   const gm_plugin_class& class_;
   gm_plugin* instance_ = nullptr;
+  const PluginHost& host_;
+  const QString prefsPath_;
   std::unique_ptr<PanelModel> prefsPanel_;
   std::unique_ptr<PanelModel> controlsPanel_;
   std::weak_ptr<EventList* const> registeredWith_;  // the list holding our records, if any

@@ -79,6 +79,43 @@ TEST_F(FilterRackTest, PluginsAreRecognisedByContentNotByName) {
   EXPECT_EQ(host.createObject(filtersDir + "/nothing-here"), nullptr);
 }
 
+// Plug-in files cut short (an interrupted copy) are refused before they are mapped, as are files that
+// are no plug-in and plug-ins whose preferences would lie outside their folder: each is named once.
+TEST_F(FilterRackTest, DamagedAndForeignFilesAreRefusedByName) {
+  const std::vector<std::uint8_t> whole = fileBytes(builtPlugin("Filters/Mufflex.filter"));
+  for (std::size_t cut : {1000u, 4096u, 20000u}) {
+    ASSERT_LT(cut, whole.size());
+    QFile file(filtersDir + QString("/cut%1.filter").arg(cut));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(whole.data()), qint64(cut));
+  }
+  QFile text(filtersDir + "/notes.txt");
+  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+  text.write("not a plug-in\n");
+  text.close();
+  ASSERT_TRUE(QFile::copy(GM_ESCAPING_FILTER, filtersDir + "/Escaping.filter"));
+  install("Filters/Thinex.filter", "Thinex.filter");
+
+  FilterRack rack(host, "Filter A");
+  ASSERT_EQ(rack.slots().size(), 1u);
+  EXPECT_EQ(rack.slots()[0]->name(), "Thinex");
+  QStringList refused = host.takeRefusals();
+  refused.sort();
+  ASSERT_EQ(refused.size(), 5) << refused.join(" | ").toStdString();
+  EXPECT_TRUE(refused[0].startsWith("Escaping.filter (its preferences file would lie outside")) << refused[0].toStdString();
+  for (int index : {1, 2, 3}) EXPECT_TRUE(refused[index].contains("damaged")) << refused[index].toStdString();
+  EXPECT_EQ(refused[4], "notes.txt (not a plug-in library)");
+  FilterRack second(host, "Filter B");
+  EXPECT_TRUE(host.takeRefusals().isEmpty()) << "each file is named once";
+  EXPECT_FALSE(QFileInfo::exists(dirs.path("Escaped.prefs")));
+
+  // A panel is taken only when its rows end where it says, however many it claims.
+  const gm_panel_row rows[] = {{GM_ROW_SLIDER, "x", nullptr, 1, 0, 10, GM_INITIAL_FIXED, 0, nullptr, 0, 0},
+                               {GM_ROW_END, nullptr, nullptr, 0, 0, 0, GM_INITIAL_FIXED, 0, nullptr, 0, 0}};
+  EXPECT_TRUE(PanelModel::wellFormed({1, rows}));
+  for (std::uint32_t claimed : {0u, 2u, 1000u}) EXPECT_FALSE(PanelModel::wellFormed({claimed, rows})) << claimed;
+}
+
 TEST_F(FilterRackTest, DisabledPluginIsListedButNotRacked) {
   install("Filters/Mufflex.filter", "Mufflex.filter");
   install("Filters/Thinex.filter", "Thinex.filter");

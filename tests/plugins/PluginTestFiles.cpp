@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QtGlobal>
 
+#include "core/AtomicFile.h"
+
 namespace gm::testing {
 
 QString builtPlugin(const QString& relative) {
@@ -32,7 +34,7 @@ RawPlugin::RawPlugin(const QString& libraryPath, const std::string& prefsPath, s
   if (query == nullptr) return;
   class_ = query(0);
   if (class_ == nullptr) return;
-  host_ = gm_host{GM_PLUGIN_ABI_VERSION_INIT, sizeof(gm_host), maxBlockFrames, &onRegister, &onRender, &onMove};
+  host_ = gm_host{GM_PLUGIN_ABI_VERSION_INIT, sizeof(gm_host), maxBlockFrames, &onRegister, &onRender, &onMove, &onSave};
   instance_ = class_->create(&host_, this, prefsPath.c_str());
 }
 
@@ -96,6 +98,10 @@ void RawPlugin::onRender(gm_deck* deck, const gm_voice_state* state, std::int16_
 
 void RawPlugin::onMove(void* context, gm_plugin*, std::uint32_t attribute, std::int32_t value) {
   static_cast<RawPlugin*>(context)->moved.push_back({attribute, value});
+}
+
+bool RawPlugin::onSave(void*, const char* path, const std::uint8_t* bytes, std::uint32_t size) {
+  return AtomicFile::write(QFile::decodeName(path), QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(size)));
 }
 
 TestDeck::TestDeck(std::int32_t frames) : pcm_(std::size_t(frames) * 2) {

@@ -1,14 +1,22 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
+
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "PluginTestFiles.h"
+#include "plugins/PluginHost.h"
+#include "plugins/PluginObject.h"
 #include "plugins/support/Dataspace.h"
 #include "plugins/support/FourCc.h"
 #include "plugins/support/IffReader.h"
 #include "plugins/support/IffWriter.h"
 #include "plugins/support/PrefsFile.h"
+#include "support/TestDirectories.h"
 
 namespace gm::testing {
 namespace {
@@ -70,8 +78,7 @@ TEST(PreferencesFileTest, DamagedOrForeignFilesLeaveTheDefaults) {
   const QString path = dir.filePath("p.prefs");
   plugin::Dataspace written;
   written.set(fourCc("USEP"), 0);
-  ASSERT_TRUE(plugin::PrefsFile::save(path.toStdString(), fourCc("PHAZ"), written));
-  const std::vector<std::uint8_t> whole = fileBytes(path);
+  const std::vector<std::uint8_t> whole = plugin::PrefsFile::image(fourCc("PHAZ"), written);
 
   for (std::size_t length = 0; length < whole.size(); ++length) {
     writeBytes(path, std::vector<std::uint8_t>(whole.begin(), whole.begin() + std::ptrdiff_t(length)));
@@ -91,10 +98,40 @@ TEST(PreferencesFileTest, DamagedOrForeignFilesLeaveTheDefaults) {
   plugin::Dataspace fromLying;
   EXPECT_FALSE(plugin::PrefsFile::load(path.toStdString(), fourCc("PHAZ"), fromLying));
   EXPECT_FALSE(plugin::PrefsFile::load(dir.path().toStdString(), fourCc("PHAZ"), fromLying));
-  EXPECT_FALSE(plugin::PrefsFile::save(dir.filePath("missing/dir/p.prefs").toStdString(), fourCc("PHAZ"), written));
 
   RawPlugin phaser(builtPlugin("Filters/Phaser.filter"), path.toStdString());
   EXPECT_EQ(phaser.integer(GM_ATTR_ENABLED), 1) << "a damaged file reads as nothing stored";
+}
+
+// A save that cannot be completed (here a file-size limit cuts the write, as a full disk would)
+// leaves the previous file whole, leaves no temporary file behind, and is reported.
+TEST(PreferencesFileTest, AFailedSaveKeepsThePreviousFileAndIsReported) {
+  TestDirectories dirs;
+  const QString filters = dirs.directories().resolve("PROGDIR:Filters");
+  ASSERT_TRUE(QDir().mkpath(filters) && copyPlugin("Filters/Phaser.filter", filters + "/Phaser.filter"));
+  PluginHost host(dirs.directories());
+  QStringList reported;
+  host.setFailureReporter([&reported](const QString& text) { reported << text; });
+  std::unique_ptr<PluginObject> phaser = host.createObject(filters + "/Phaser.filter");
+  ASSERT_NE(phaser, nullptr);
+  phaser->setEnabled(false);
+  const QString prefs = dirs.directories().resolve("PROGDIR:Filters/Phaser.prefs");
+  const std::vector<std::uint8_t> before = fileBytes(prefs);
+  ASSERT_FALSE(before.empty());
+
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit tiny = saved;
+  tiny.rlim_cur = 16;
+  setrlimit(RLIMIT_FSIZE, &tiny);
+  phaser->setEnabled(true);
+  setrlimit(RLIMIT_FSIZE, &saved);
+
+  EXPECT_EQ(fileBytes(prefs), before);
+  EXPECT_EQ(QDir(QFileInfo(prefs).absolutePath()).entryList(QDir::Files), QStringList{"Phaser.prefs"});
+  ASSERT_EQ(reported.size(), 1);
+  EXPECT_TRUE(reported[0].contains(prefs)) << reported[0].toStdString();
 }
 
 TEST(PreferencesFileTest, ReaderFindsTheChunkPastOddChunksInsideNestedGroupsOnlyInPrefForms) {

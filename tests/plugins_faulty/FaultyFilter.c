@@ -6,11 +6,16 @@
 
 #include "groovemangler_plugin.h"
 
+#ifndef FAULTY_PREFS_NAME
+#define FAULTY_PREFS_NAME NULL
+#endif
+
 typedef struct faulty {
   const gm_host* host;
 } faulty;
 
-static const gm_panel no_rows = {0, NULL};
+static const gm_panel_row end_row[] = {{GM_ROW_END, NULL, NULL, 0, 0, 0, GM_INITIAL_FIXED, 0, NULL, 0, 0}};
+static const gm_panel no_rows = {0, end_row};
 static faulty the_instance;
 
 static gm_plugin* faulty_create(const gm_host* host, void* host_context, const char* prefs_path) {
@@ -53,6 +58,6 @@ static uint32_t faulty_call(gm_plugin* plugin, const gm_message* message) {
 
 static const gm_plugin_class faulty_class = {
     GM_PLUGIN_ABI_VERSION_INIT, sizeof(gm_plugin_class), "$VER: Faulty.filter 1.0 (1.1.26)", 1, 0,
-    GM_PLUGIN_FILTER, NULL, faulty_create, faulty_dispose, faulty_get, faulty_set, faulty_call};
+    GM_PLUGIN_FILTER, FAULTY_PREFS_NAME, faulty_create, faulty_dispose, faulty_get, faulty_set, faulty_call};
 
 GM_PLUGIN_EXPORT const gm_plugin_class* PluginQuery(uint32_t which) { return which == 0 ? &faulty_class : NULL; }

@@ -23,8 +23,9 @@ constexpr gm_panel_row kPrefsRows[] = {
     {GM_ROW_SLIDER, "Sampling Steps:", "Number of sampling steps done over the music.", GM_DETECTOR_STEPS, 5, 30,
      GM_INITIAL_CURRENT, 0, "%ld steps", 33, 66},
     {GM_ROW_SPACER, nullptr, nullptr, 0, 0, 0, GM_INITIAL_FIXED, 0, nullptr, 0, 0},
+    {GM_ROW_END, nullptr, nullptr, 0, 0, 0, GM_INITIAL_FIXED, 0, nullptr, 0, 0},
 };
-constexpr gm_panel kPrefsPanel{std::uint32_t(std::size(kPrefsRows)), kPrefsRows};
+constexpr gm_panel kPrefsPanel{std::uint32_t(std::size(kPrefsRows) - 1), kPrefsRows};
 
 }  // namespace
 

@@ -16,8 +16,9 @@ constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr gm_panel_row kControlsRows[] = {
     {GM_ROW_SLIDER, "Phase Delay:", nullptr, GM_PHASER_DELAY, 0, 20, GM_INITIAL_FIXED, 20, "%ld ms", 0, 0},
     {GM_ROW_SLIDER, "LFO:", nullptr, GM_PHASER_LFO, 0, 1000, GM_INITIAL_FIXED, 100, "%ld mHz", 0, 0},
+    {GM_ROW_END, nullptr, nullptr, 0, 0, 0, GM_INITIAL_FIXED, 0, nullptr, 0, 0},
 };
-constexpr gm_panel kControlsPanel{std::uint32_t(std::size(kControlsRows)), kControlsRows};
+constexpr gm_panel kControlsPanel{std::uint32_t(std::size(kControlsRows) - 1), kControlsRows};
 
 constexpr PluginIdentity kIdentity{"Phaser", fourCc("PHAZ"), 1, 2};
 

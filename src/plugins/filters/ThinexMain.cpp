@@ -13,8 +13,9 @@ namespace {
 constexpr gm_panel_row kControlsRows[] = {
     {GM_ROW_SLIDER, "Frequency:", nullptr, GM_FILTER_FREQUENCY, 20, 20000, GM_INITIAL_FIXED, 20, "%ld Hz", 0, 0},
     {GM_ROW_SLIDER, "Resonance:", nullptr, GM_FILTER_RESONANCE, 50, 2000, GM_INITIAL_FIXED, 50, nullptr, 0, 0},
+    {GM_ROW_END, nullptr, nullptr, 0, 0, 0, GM_INITIAL_FIXED, 0, nullptr, 0, 0},
 };
-constexpr gm_panel kControlsPanel{std::uint32_t(std::size(kControlsRows)), kControlsRows};
+constexpr gm_panel kControlsPanel{std::uint32_t(std::size(kControlsRows) - 1), kControlsRows};
 
 const BiquadFilterConfig kThinex{
     {"Thinex", fourCc("MFLX"), 1, 2},

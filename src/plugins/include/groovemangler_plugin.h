@@ -17,7 +17,7 @@
  * the class descriptor and the entry point.
  *
  * History: 2.0 added `struct_size` after `abi` in gm_host and gm_plugin_class (1.0 had none, and a
- * 2.0 host refuses 1.0 plug-ins).
+ * 2.0 host refuses 1.0 plug-ins) and gm_host.save_file.
  */
 #ifndef GROOVEMANGLER_PLUGIN_H
 #define GROOVEMANGLER_PLUGIN_H
@@ -237,6 +237,7 @@ typedef struct gm_parameter_message {
  * its texts are owned by the plug-in and stay valid while the instance lives.
  */
 typedef enum gm_row_kind {
+  GM_ROW_END = 0,    /* ends the rows: the row after the last one */
   GM_ROW_SPACER = 1, /* empty space across the panel */
   GM_ROW_TEXT = 2,   /* `label` across the panel, centred, may hold line breaks */
   GM_ROW_CHECK = 3,  /* left: spacer; right: check mark followed by `label` */
@@ -262,6 +263,11 @@ typedef struct gm_panel_row {
   uint32_t left_weight;    /* CHECK, SLIDER: relative widths of the two columns */
   uint32_t right_weight;
 } gm_panel_row;
+
+/* `rows` holds `row_count` rows followed by one of kind GM_ROW_END, at most GM_PANEL_MAX_ROWS before
+ * it. The host reads no further than the end row, and refuses a panel whose end row is not at
+ * `row_count`, or that has a row of an unknown kind. */
+#define GM_PANEL_MAX_ROWS 32u
 
 typedef struct gm_panel {
   uint32_t row_count;
@@ -303,6 +309,12 @@ typedef struct gm_host {
    * asked for (get GM_ATTR_CONTROLS_PANEL). */
   void (*move_control)(void* host_context, struct gm_plugin* plugin, uint32_t attribute,
                        int32_t value);
+
+  /* [main-thread] Stores `size` bytes as the plug-in's preferences file: `path` must be the
+   * prefs_path given to create(). The file is replaced whole or not at all (a full disk or a crash
+   * mid-write leaves the previous file). Returns false on failure, which the host has already
+   * reported to the user. Plug-ins write their preferences only through this. */
+  bool (*save_file)(void* host_context, const char* path, const uint8_t* bytes, uint32_t size);
 } gm_host;
 
 /* ---------------------------------------------------------------------------------------------
@@ -345,7 +357,7 @@ typedef struct gm_plugin_class {
 } gm_plugin_class;
 
 /* The sizes of the x.0 tables: the least a compatible table holds. */
-#define GM_HOST_SIZE_X_0 (offsetof(gm_host, move_control) + sizeof(void (*)(void)))
+#define GM_HOST_SIZE_X_0 (offsetof(gm_host, save_file) + sizeof(void (*)(void)))
 #define GM_PLUGIN_CLASS_SIZE_X_0 (offsetof(gm_plugin_class, call_method) + sizeof(void (*)(void)))
 
 static inline bool gm_host_is_compatible(const gm_host* host) {

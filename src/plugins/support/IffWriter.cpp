@@ -1,7 +1,5 @@
 #include "plugins/support/IffWriter.h"
 
-#include <cstdio>
-
 namespace gm::plugin {
 
 void IffWriter::pushGroup(std::uint32_t groupId, std::uint32_t type) {
@@ -38,15 +36,6 @@ void IffWriter::writeBytes(const std::uint8_t* data, std::size_t count) {
 
 void IffWriter::patchU32(std::size_t offset, std::uint32_t value) {
   for (int index = 0; index < 4; ++index) bytes_[offset + index] = std::uint8_t(value >> (24 - 8 * index));
-}
-
-bool IffWriter::writeFile(const std::string& path) const {
-  if (!complete()) return false;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(bytes_.data(), 1, bytes_.size(), file) == bytes_.size();
-  const bool closed = std::fclose(file) == 0;
-  return written && closed;
 }
 
 }  // namespace gm::plugin

@@ -1,7 +1,7 @@
 #pragma once
 // Builds an EA IFF 85 file in memory: big-endian numbers, groups ("FORM") and chunks whose sizes
 // are filled in when they are closed, every chunk padded to an even length. The whole file is
-// assembled first so that writing it is one call.
+// assembled first, so that it can be stored in one piece.
 
 #include <cstddef>
 #include <cstdint>
@@ -27,10 +27,6 @@ class IffWriter {
   // The file so far; complete once every push has been popped.
   const std::vector<std::uint8_t>& bytes() const { return bytes_; }
   bool complete() const { return open_.empty(); }
-
-  // Creates (or truncates) the file and writes the complete image; false on any failure or while
-  // a group or chunk is still open.
-  bool writeFile(const std::string& path) const;
 
  private:
   void patchU32(std::size_t offset, std::uint32_t value);

@@ -16,8 +16,9 @@ constexpr gm_panel_row kUsePluginRows[] = {
     {GM_ROW_SPACER, nullptr, nullptr, 0, 0, 0, GM_INITIAL_FIXED, 0, nullptr, 0, 0},
     {GM_ROW_CHECK, "Use plugin", nullptr, GM_ATTR_ENABLED, 0, 1, GM_INITIAL_CURRENT, 0, nullptr, 33, 66},
     {GM_ROW_SPACER, nullptr, nullptr, 0, 0, 0, GM_INITIAL_FIXED, 0, nullptr, 0, 0},
+    {GM_ROW_END, nullptr, nullptr, 0, 0, 0, GM_INITIAL_FIXED, 0, nullptr, 0, 0},
 };
-constexpr gm_panel kUsePluginPanel{std::uint32_t(std::size(kUsePluginRows)), kUsePluginRows};
+constexpr gm_panel kUsePluginPanel{std::uint32_t(std::size(kUsePluginRows) - 1), kUsePluginRows};
 
 }  // namespace
 
@@ -105,9 +106,10 @@ std::uint32_t PluginBase::callOwnMethod(const gm_message&) { return 0; }
 bool PluginBase::enabled() const { return dataspace_.valueOr(kEnabledItem, 1) != 0; }
 
 bool PluginBase::writePrefs() {
-  std::vector<std::uint8_t> body = dataspace_.serialise();
-  if (!PrefsFile::save(prefsPath_, identity_.chunkId, dataspace_)) return false;
-  storedBody_ = std::move(body);
+  if (prefsPath_.empty() || host_.save_file == nullptr) return false;
+  const std::vector<std::uint8_t> file = PrefsFile::image(identity_.chunkId, dataspace_);
+  if (!host_.save_file(hostContext_, prefsPath_.c_str(), file.data(), std::uint32_t(file.size()))) return false;
+  storedBody_ = dataspace_.serialise();
   return true;
 }
 

@@ -27,8 +27,7 @@ bool PrefsFile::load(const std::string& path, std::uint32_t chunkId, Dataspace& 
   return true;
 }
 
-bool PrefsFile::save(const std::string& path, std::uint32_t chunkId, const Dataspace& values) {
-  if (path.empty()) return false;
+std::vector<std::uint8_t> PrefsFile::image(std::uint32_t chunkId, const Dataspace& values) {
   IffWriter writer;
   writer.pushGroup(kForm, kPref);
   writer.pushChunk(kPrefsHeader);
@@ -41,7 +40,7 @@ bool PrefsFile::save(const std::string& path, std::uint32_t chunkId, const Datas
   writer.writeBytes(body.data(), body.size());
   writer.pop();
   writer.pop();
-  return writer.writeFile(path);
+  return writer.bytes();
 }
 
 }  // namespace gm::plugin

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace gm::plugin {
 
@@ -14,8 +15,8 @@ class PrefsFile {
   // [main-thread] Loads the plug-in's chunk into `values`. False, leaving `values` untouched, when
   // the file is missing, unreadable or lacks the chunk; the header chunk is not examined.
   static bool load(const std::string& path, std::uint32_t chunkId, Dataspace& values);
-  // [main-thread] Creates the file anew with the header and the plug-in's chunk.
-  static bool save(const std::string& path, std::uint32_t chunkId, const Dataspace& values);
+  // The whole file: the header and the plug-in's chunk (the host stores it).
+  static std::vector<std::uint8_t> image(std::uint32_t chunkId, const Dataspace& values);
 };
 
 }  // namespace gm::plugin
