@@ -80,6 +80,7 @@ constexpr Entry kBuiltIn[] = {
      "Slightly slow the track for an instant for fine beat matching. Keep the button pressed for longer effect."},
     {Msg::BendUpHelp,
      "Slightly fasten the track for an instant for fine beat matching. Keep the button pressed for longer effect."},
+    {Msg::StatusOutputUnderflows, "%1 fell behind the sound device: %2 gaps in the sound so far."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

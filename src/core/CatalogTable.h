@@ -61,6 +61,7 @@ enum class Msg : int {
   PageFilters,
   BendDownHelp,
   BendUpHelp,
+  StatusOutputUnderflows,
   Count  // keep last
 };
 
