@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -42,6 +44,23 @@ class FrameCostReporter : public benchmark::ConsoleReporter {
  private:
   std::map<int, Costs> byBlock_;
 };
+
+// Marks a run as costing `frames` frames per iteration, which the reporter divides by.
+inline void setFrames(benchmark::State& state, std::size_t frames) {
+  state.counters["frames"] = double(frames);
+  state.SetItemsProcessed(std::int64_t(state.iterations()) * std::int64_t(frames));
+}
+
+// Prints each run's CPU ns per frame and its ratio to `reference`, measured in the same run.
+inline void printAgainst(const FrameCostReporter& costs, const char* title, const std::string& reference,
+                         std::initializer_list<std::string> names) {
+  const double referenceNs = costs.nsPerFrame(reference);
+  std::printf("\n%s\n%-36s %10s %10s\n", title, "", "ns/frame", ("x " + reference).c_str());
+  for (const std::string& name : names) {
+    const double ns = costs.nsPerFrame(name);
+    std::printf("%-36s %10.3f %10.2f\n", name.c_str(), ns, referenceNs > 0.0 ? ns / referenceNs : 0.0);
+  }
+}
 
 // Runs the registered benchmarks through `reporter`; false when the command line was not understood.
 inline bool runBenchmarks(int argc, char** argv, FrameCostReporter& reporter) {

@@ -1,7 +1,8 @@
 // Cost of a deck's equaliser per stereo frame at a 256-frame block, next to a plain copy of the
 // same float buffer measured in the same run. Also the deck's 16-bit path (conversion, filtering,
-// clamping) and the equaliser after a long silence, where the filters' histories have decayed to
-// tiny values: on x86 subnormal floats can make each operation many times slower.
+// clamping) and the equaliser after 30 s of silence, where the sections' histories have decayed to
+// subnormal floats (many times slower on x86), without and with the flush-to-zero the rendering
+// threads run with, next to the same bands on music.
 
 #include <benchmark/benchmark.h>
 
@@ -16,11 +17,31 @@
 
 #include "FrameCostReporter.h"
 #include "audio/DeckEqualiser.h"
+#include "audio/FlushToZero.h"
 
 namespace {
 
 constexpr std::size_t kFrames = 256;
 constexpr std::size_t kSamples = kFrames * 2;
+
+constexpr int kSilenceSeconds = 30;
+
+// Sections of both channels whose history holds a subnormal value.
+int subnormalSections(const gm::DeckEqualiser& equaliser) {
+  int count = 0;
+  for (int channel = 0; channel < 2; ++channel) {
+    for (int section = 0; section < gm::DeckEqualiser::kSectionCount; ++section) {
+      const gm::Biquad& biquad = equaliser.section(channel, gm::DeckEqualiser::Section(section));
+      for (float value : {biquad.x1, biquad.x2, biquad.y1, biquad.y2}) {
+        if (std::fpclassify(value) == FP_SUBNORMAL) {
+          ++count;
+          break;
+        }
+      }
+    }
+  }
+  return count;
+}
 
 std::vector<float> noiseBlock() {
   std::mt19937 random(11);
@@ -48,7 +69,7 @@ void BM_EqualiserRun(benchmark::State& state) {
     benchmark::DoNotOptimize(samples.data());
     benchmark::ClobberMemory();
   }
-  state.counters["frames"] = kFrames;
+  gm::bench::setFrames(state, kFrames);
 }
 
 void BM_FloatCopy(benchmark::State& state) {
@@ -59,7 +80,7 @@ void BM_FloatCopy(benchmark::State& state) {
     benchmark::DoNotOptimize(destination.data());
     benchmark::ClobberMemory();
   }
-  state.counters["frames"] = kFrames;
+  gm::bench::setFrames(state, kFrames);
 }
 
 // The deck's path; the block is refilled each time (a 1 KiB copy) so that repeated truncation
@@ -77,47 +98,62 @@ void BM_EqualiserInt16Block(benchmark::State& state) {
     benchmark::DoNotOptimize(block.data());
     benchmark::ClobberMemory();
   }
-  state.counters["frames"] = kFrames;
+  gm::bench::setFrames(state, kFrames);
 }
 
-// A deck that played a tone and then ten seconds of silence, as when a track has ended.
-void BM_EqualiserAfterSilence(benchmark::State& state) {
+// A deck's equaliser with its bands away from flat, fed a block copied from `source` each time so
+// that the level stays where it is. With `silenceSeconds`, music first and then that much silence,
+// as when a track has ended on a playing deck: the sections ring down into subnormal floats unless
+// the thread flushes them to zero.
+void runBands(benchmark::State& state, bool music, bool flushToZero) {
+  gm::setFlushToZero(flushToZero);
   gm::DeckEqualiser equaliser;
   equaliser.setup(gm::EqualiserSettings{}, 3.0f, -3.0f, 6.0f);
-  std::vector<float> samples = noiseBlock();
+  const std::vector<float> noise = noiseBlock();
+  const std::vector<float> source = music ? noise : std::vector<float>(kSamples, 0.0f);
+  std::vector<float> samples = noise;
   equaliser.run(samples.data(), samples.size(), 2);
-  std::fill(samples.begin(), samples.end(), 0.0f);
-  for (int block = 0; block < 10 * 44100 / static_cast<int>(kFrames); ++block) {
+  for (int block = 0; block < kSilenceSeconds * 44100 / int(kFrames); ++block) {
+    samples = source;
     equaliser.run(samples.data(), samples.size(), 2);
   }
-  const gm::Biquad& shelf = equaliser.section(0, gm::DeckEqualiser::kLowShelf);
-  state.counters["subnormal_history"] = std::fpclassify(shelf.y1) == FP_SUBNORMAL ? 1 : 0;
+  state.counters["subnormal_sections"] = subnormalSections(equaliser);
   for (auto _ : state) {
+    std::copy(source.begin(), source.end(), samples.begin());
     equaliser.run(samples.data(), samples.size(), 2);
     benchmark::DoNotOptimize(samples.data());
     benchmark::ClobberMemory();
   }
-  state.counters["frames"] = kFrames;
+  gm::bench::setFrames(state, kFrames);
+  gm::setFlushToZero(false);
 }
+
+void BM_EqualiserMusic(benchmark::State& state) { runBands(state, true, false); }
+void BM_EqualiserSilence(benchmark::State& state) { runBands(state, false, false); }
+void BM_EqualiserMusicFlushToZero(benchmark::State& state) { runBands(state, true, true); }
+void BM_EqualiserSilenceFlushToZero(benchmark::State& state) { runBands(state, false, true); }
 
 BENCHMARK(BM_EqualiserRun);
 BENCHMARK(BM_FloatCopy);
 BENCHMARK(BM_EqualiserInt16Block);
-BENCHMARK(BM_EqualiserAfterSilence);
+BENCHMARK(BM_EqualiserMusic);
+BENCHMARK(BM_EqualiserSilence);
+BENCHMARK(BM_EqualiserMusicFlushToZero);
+BENCHMARK(BM_EqualiserSilenceFlushToZero);
 
 // Keeps CPU ns per frame of every run for the summary printed after the usual table.
 using gm::bench::FrameCostReporter;
 using gm::bench::runBenchmarks;
 
 void printSummary(const FrameCostReporter& costs) {
-  const double copy = costs.nsPerFrame("BM_FloatCopy");
-  std::printf("\nCPU ns per stereo frame at a %zu-frame block (reference: float copy of the same buffer):\n",
-              kFrames);
-  std::printf("%-28s %10s %10s\n", "", "ns/frame", "x copy");
-  for (const char* name : {"BM_FloatCopy", "BM_EqualiserRun", "BM_EqualiserInt16Block", "BM_EqualiserAfterSilence"}) {
-    const double ns = costs.nsPerFrame(name);
-    std::printf("%-28s %10.3f %10.1f\n", name, ns, copy > 0.0 ? ns / copy : 0.0);
-  }
+  gm::bench::printAgainst(costs, "CPU ns per stereo frame at a 256-frame block (reference: float copy of the same buffer):",
+                          "BM_FloatCopy", {"BM_FloatCopy", "BM_EqualiserRun", "BM_EqualiserInt16Block"});
+  gm::bench::printAgainst(costs,
+                          "Equaliser after 30 s of silence on a playing deck, without and with flush-to-zero "
+                          "(reference: the same bands on music):",
+                          "BM_EqualiserMusic",
+                          {"BM_EqualiserMusic", "BM_EqualiserSilence", "BM_EqualiserMusicFlushToZero",
+                           "BM_EqualiserSilenceFlushToZero"});
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "BenchDecks.h"
 #include "FrameCostReporter.h"
 #include "audio/DeckEqualiser.h"
 #include "audio/MixEngine.h"
@@ -30,7 +31,6 @@ namespace {
 
 constexpr std::size_t kFrames = 256;
 constexpr int kSampleRate = 44100;
-constexpr int kTrackSeconds = 30;
 // Both decks go back to the start this often, well before the 30-second tracks end.
 constexpr int kRewindBlocks = 4096;
 constexpr double kRealTimeNsPerFrame = 1e9 / kSampleRate;
@@ -40,80 +40,8 @@ constexpr int kHighKnob = 170;
 constexpr int kMidKnob = 100;
 constexpr int kLowKnob = 150;
 
-void appendLittleEndian(QByteArray& bytes, std::uint32_t value, int size) {
-  for (int i = 0; i < size; ++i) bytes.append(char((value >> (8 * i)) & 0xFF));
-}
-
-// A 16-bit stereo WAV of a kick-like low tone, a mid tone and noise, different for each seed.
-QString writeSyntheticTrack(const QString& dir, unsigned seed) {
-  const std::uint32_t frames = kTrackSeconds * kSampleRate;
-  QByteArray bytes;
-  bytes.append("RIFF");
-  appendLittleEndian(bytes, 36 + frames * 4, 4);
-  bytes.append("WAVEfmt ");
-  appendLittleEndian(bytes, 16, 4);
-  appendLittleEndian(bytes, 1, 2);
-  appendLittleEndian(bytes, 2, 2);
-  appendLittleEndian(bytes, kSampleRate, 4);
-  appendLittleEndian(bytes, kSampleRate * 4, 4);
-  appendLittleEndian(bytes, 4, 2);
-  appendLittleEndian(bytes, 16, 2);
-  bytes.append("data");
-  appendLittleEndian(bytes, frames * 4, 4);
-  std::mt19937 random(seed);
-  std::uniform_real_distribution<double> noise(-3000.0, 3000.0);
-  for (std::uint32_t f = 0; f < frames; ++f) {
-    const double t = double(f) / kSampleRate;
-    const double tone = 9000.0 * std::sin(2 * std::numbers::pi * (60.0 + seed) * t) + 5000.0 * std::sin(2 * std::numbers::pi * 1200.0 * t);
-    appendLittleEndian(bytes, std::uint16_t(std::int16_t(tone + noise(random))), 2);
-    appendLittleEndian(bytes, std::uint16_t(std::int16_t(0.8 * tone + noise(random))), 2);
-  }
-  const QString path = dir + QString("/deck%1.wav").arg(seed);
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
-  return path;
-}
-
-// Two loaded, playing decks with the channel settings a mix would have.
-class TwoDecks {
- public:
-  TwoDecks() {
-    deckA.link(&deckB);
-    deckB.link(&deckA);
-    for (gm::Deck* deck : {&deckA, &deckB}) {
-      deck->prepare(kFrames);
-      deck->setBandKnobs(kHighKnob, kMidKnob, kLowKnob);
-      deck->setVolumePercent(90);
-      deck->setBalance(-4000);
-    }
-    ready = load(deckA, 1) && load(deckB, 2) && deckA.play() && deckB.play();
-  }
-
-  void rewind() {
-    deckA.setPosition(0);
-    deckB.setPosition(0);
-  }
-
-  gm::Deck deckA{0};
-  gm::Deck deckB{1};
-  bool ready = false;
-
- private:
-  bool load(gm::Deck& deck, unsigned seed) {
-    const QString path = writeSyntheticTrack(dir_.path(), seed);
-    if (path.isEmpty() || !deck.loadEntry(gm::TrackEntry::fromPath(path))) return false;
-    while (deck.busy()) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-      QThread::msleep(1);
-    }
-    return deck.hasTrack();
-  }
-
-  QTemporaryDir dir_;
-};
-
 void runPath(benchmark::State& state, bool headphones) {
-  TwoDecks decks;
+  gm::bench::TwoDecks decks(kFrames, kHighKnob, kMidKnob, kLowKnob);
   if (!decks.ready) {
     state.SkipWithError("the synthetic tracks did not load");
     return;
@@ -146,7 +74,7 @@ void BM_TwoDeckMasterPull(benchmark::State& state) { runPath(state, false); }
 void BM_TwoDeckMasterAndHeadphones(benchmark::State& state) { runPath(state, true); }
 
 void BM_OneDeckRender(benchmark::State& state) {
-  TwoDecks decks;
+  gm::bench::TwoDecks decks(kFrames, kHighKnob, kMidKnob, kLowKnob);
   if (!decks.ready) {
     state.SkipWithError("the synthetic tracks did not load");
     return;

@@ -1,6 +1,8 @@
 // Cost of the plug-ins, loaded from the build tree's program directory through the host: each
 // filter's PluginProcess per frame next to a plain copy of the same block (the least any filter
-// stage can cost), and Pulsetrak's DetectTempo on a five-minute track at its default settings.
+// stage can cost) and a deck rendering a loaded track with no filter on, measured in the same run;
+// each filter after 30 s of silence without and with flush-to-zero; and Pulsetrak's DetectTempo on
+// a five-minute track at its default settings.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -18,7 +20,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "BenchDecks.h"
 #include "FrameCostReporter.h"
+#include "audio/FlushToZero.h"
 #include "core/Directories.h"
 #include "audio/DeckRenderTarget.h"
 #include "plugins/FilterChain.h"
@@ -64,7 +68,8 @@ std::vector<std::int16_t> noise(std::size_t frames, unsigned seed) {
 // A deck that renders by copying from a long stretch of noise, as cheaply as a deck at speed 1 can.
 class CopyDeck final : public gm::DeckRenderTarget {
  public:
-  CopyDeck() : track_(noise(441000, 7)) {}
+  // A silent deck renders from ten seconds of zeros instead.
+  explicit CopyDeck(bool silent = false) : track_(silent ? std::vector<std::int16_t>(441000 * 2) : noise(441000, 7)) {}
   void renderFromState(const gm_voice_state& state, gm::SampleBlock block) override {
     const std::size_t start = std::size_t(std::max(0, state.position)) % (track_.size() / 2 - block.frames);
     std::memcpy(block.samples, track_.data() + 2 * start, block.bytes());
@@ -83,10 +88,8 @@ class CopyDeck final : public gm::DeckRenderTarget {
   std::vector<std::int16_t> track_;
 };
 
-void countFrames(benchmark::State& state, std::size_t frames) {
-  state.counters["frames"] = double(frames);
-  state.SetItemsProcessed(std::int64_t(state.iterations()) * std::int64_t(frames));
-}
+constexpr int kSilenceSeconds = 30;
+using gm::bench::setFrames;
 
 void BM_CopyBlock(benchmark::State& state) {
   const std::size_t frames = std::size_t(state.range(0));
@@ -97,7 +100,13 @@ void BM_CopyBlock(benchmark::State& state) {
     benchmark::DoNotOptimize(block.data());
     benchmark::ClobberMemory();
   }
-  countFrames(state, frames);
+  setFrames(state, frames);
+}
+
+// Through a chain, as a deck's render runs it (the chain lets the Phaser render from the deck).
+void runAlone(gm::FilterChain& chain, gm::PluginObject& plugin) {
+  chain.append(plugin.pluginClass(), plugin.instance()).setOn(true);
+  chain.publish();
 }
 
 void runFilter(benchmark::State& state, const char* relative, std::uint32_t attribute, std::int32_t value) {
@@ -112,27 +121,95 @@ void runFilter(benchmark::State& state, const char* relative, std::uint32_t attr
   const gm_voice_state voice = deck.state();
   const std::vector<std::int16_t> source = noise(frames, 2);
   std::vector<std::int16_t> block(frames * 2);
-  // Through a chain, as a deck's render runs it (the chain lets the Phaser render from the deck).
   gm::FilterChain chain;
-  chain.append(plugin->pluginClass(), plugin->instance()).setOn(true);
-  chain.publish();
+  runAlone(chain, *plugin);
   for (auto _ : state) {
     std::memcpy(block.data(), source.data(), frames * 4);
     chain.process(block.data(), std::uint32_t(frames * 4), &deck, &voice);
     benchmark::DoNotOptimize(block.data());
     benchmark::ClobberMemory();
   }
-  countFrames(state, frames);
+  setFrames(state, frames);
+}
+
+// Music, then kSilenceSeconds of silence through the filter, as when a track has ended on a playing
+// deck; then the cost of a silent block, on a thread with or without flush-to-zero.
+void runFilterOnSilence(benchmark::State& state, const char* relative, std::uint32_t attribute, std::int32_t value,
+                        bool flushToZero) {
+  const std::size_t frames = std::size_t(state.range(0));
+  auto plugin = load(relative);
+  if (!plugin) {
+    state.SkipWithError("plug-in not built");
+    return;
+  }
+  gm::setFlushToZero(flushToZero);
+  plugin->setAttribute(attribute, value);
+  CopyDeck musicDeck;
+  CopyDeck silentDeck(true);
+  const gm_voice_state voice = musicDeck.state();
+  gm::FilterChain chain;
+  runAlone(chain, *plugin);
+  std::vector<std::int16_t> block = noise(frames, 2);
+  chain.process(block.data(), std::uint32_t(frames * 4), &musicDeck, &voice);
+  const std::vector<std::int16_t> silence(frames * 2, 0);
+  for (std::size_t done = 0; done < std::size_t(kSilenceSeconds) * 44100; done += frames) {
+    block = silence;
+    chain.process(block.data(), std::uint32_t(frames * 4), &silentDeck, &voice);
+  }
+  for (auto _ : state) {
+    std::memcpy(block.data(), silence.data(), frames * 4);
+    chain.process(block.data(), std::uint32_t(frames * 4), &silentDeck, &voice);
+    benchmark::DoNotOptimize(block.data());
+    benchmark::ClobberMemory();
+  }
+  setFrames(state, frames);
+  gm::setFlushToZero(false);
+}
+
+// A deck rendering a loaded track with no filter on: what every filter row adds to.
+void BM_DeckRender(benchmark::State& state) {
+  const std::size_t frames = std::size_t(state.range(0));
+  gm::bench::TwoDecks decks(kMaxBlockFrames, 127, 127, 127);
+  if (!decks.ready) {
+    state.SkipWithError("the synthetic tracks did not load");
+    return;
+  }
+  std::vector<std::int16_t> block(frames * 2);
+  std::size_t rendered = 0;
+  for (auto _ : state) {
+    decks.deckA.voice().renderBlock({block.data(), frames});
+    rendered += frames;
+    if (rendered > 20 * 44100) {  // the tracks last 30 seconds
+      rendered = 0;
+      decks.rewind();
+    }
+    benchmark::DoNotOptimize(block.data());
+  }
+  setFrames(state, frames);
 }
 
 void BM_Mufflex(benchmark::State& state) { runFilter(state, "Filters/Mufflex.filter", GM_FILTER_FREQUENCY, 2000); }
 void BM_Thinex(benchmark::State& state) { runFilter(state, "Filters/Thinex.filter", GM_FILTER_FREQUENCY, 200); }
 void BM_Phaser(benchmark::State& state) { runFilter(state, "Filters/Phaser.filter", GM_PHASER_LFO, 500); }
 
+void BM_MufflexSilence(benchmark::State& state) { runFilterOnSilence(state, "Filters/Mufflex.filter", GM_FILTER_FREQUENCY, 2000, false); }
+void BM_ThinexSilence(benchmark::State& state) { runFilterOnSilence(state, "Filters/Thinex.filter", GM_FILTER_FREQUENCY, 200, false); }
+void BM_PhaserSilence(benchmark::State& state) { runFilterOnSilence(state, "Filters/Phaser.filter", GM_PHASER_LFO, 500, false); }
+void BM_MufflexSilenceFlushToZero(benchmark::State& state) { runFilterOnSilence(state, "Filters/Mufflex.filter", GM_FILTER_FREQUENCY, 2000, true); }
+void BM_ThinexSilenceFlushToZero(benchmark::State& state) { runFilterOnSilence(state, "Filters/Thinex.filter", GM_FILTER_FREQUENCY, 200, true); }
+void BM_PhaserSilenceFlushToZero(benchmark::State& state) { runFilterOnSilence(state, "Filters/Phaser.filter", GM_PHASER_LFO, 500, true); }
+
 BENCHMARK(BM_CopyBlock)->Arg(512)->Arg(2048);
+BENCHMARK(BM_DeckRender)->Arg(512)->Arg(2048);
 BENCHMARK(BM_Mufflex)->Arg(512)->Arg(2048);
 BENCHMARK(BM_Thinex)->Arg(512)->Arg(2048);
 BENCHMARK(BM_Phaser)->Arg(512)->Arg(2048);
+BENCHMARK(BM_MufflexSilence)->Arg(512)->Arg(2048);
+BENCHMARK(BM_ThinexSilence)->Arg(512)->Arg(2048);
+BENCHMARK(BM_PhaserSilence)->Arg(512)->Arg(2048);
+BENCHMARK(BM_MufflexSilenceFlushToZero)->Arg(512)->Arg(2048);
+BENCHMARK(BM_ThinexSilenceFlushToZero)->Arg(512)->Arg(2048);
+BENCHMARK(BM_PhaserSilenceFlushToZero)->Arg(512)->Arg(2048);
 
 // Five minutes of a drum-like pattern at 126 BPM over quiet noise.
 std::vector<std::int16_t> fiveMinuteTrack() {
@@ -171,17 +248,30 @@ using gm::bench::FrameCostReporter;
 using gm::bench::runBenchmarks;
 
 void printSummary(const FrameCostReporter& costs) {
-  std::printf("\nCPU ns per frame (filter = copy into the block + PluginProcess; reference: the copy alone):\n");
-  std::printf("%-8s %10s %10s %10s %10s\n", "block", "copy", "Mufflex", "Thinex", "Phaser");
+  std::printf("\nCPU ns per frame (filter = copy into the block + PluginProcess; references: the copy alone, and a\n"
+              "deck rendering a loaded track with no filter on):\n");
+  std::printf("%-8s %10s %10s %10s %10s %10s\n", "block", "copy", "deck", "Mufflex", "Thinex", "Phaser");
   for (const auto& [frames, byName] : costs.byBlock()) {
-    std::printf("%-8d %10.3f %10.3f %10.3f %10.3f\n", frames, FrameCostReporter::of(byName, "BM_CopyBlock"),
-                FrameCostReporter::of(byName, "BM_Mufflex"), FrameCostReporter::of(byName, "BM_Thinex"), FrameCostReporter::of(byName, "BM_Phaser"));
+    std::printf("%-8d %10.3f %10.3f %10.3f %10.3f %10.3f\n", frames, FrameCostReporter::of(byName, "BM_CopyBlock"),
+                FrameCostReporter::of(byName, "BM_DeckRender"), FrameCostReporter::of(byName, "BM_Mufflex"),
+                FrameCostReporter::of(byName, "BM_Thinex"), FrameCostReporter::of(byName, "BM_Phaser"));
+  }
+  std::printf("\nAfter %d s of silence, without and with flush-to-zero (music for comparison):\n", kSilenceSeconds);
+  std::printf("%-8s %-8s %10s %10s %10s\n", "block", "filter", "music", "silence", "silence+FTZ");
+  for (const auto& [frames, byName] : costs.byBlock()) {
+    for (const std::string filter : {"Mufflex", "Thinex", "Phaser"}) {
+      std::printf("%-8d %-8s %10.3f %10.3f %10.3f\n", frames, filter.c_str(), FrameCostReporter::of(byName, "BM_" + filter),
+                  FrameCostReporter::of(byName, "BM_" + filter + "Silence"),
+                  FrameCostReporter::of(byName, "BM_" + filter + "SilenceFlushToZero"));
+    }
   }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The deck row loads its track on the deck's loader thread, which reports through the event loop.
+  QCoreApplication app(argc, argv);
   FrameCostReporter reporter;
   if (!runBenchmarks(argc, argv, reporter)) return 1;
   printSummary(reporter);

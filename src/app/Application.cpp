@@ -7,6 +7,7 @@
 #include "core/CatalogTable.h"
 #include "core/Requester.h"
 #include "audio/DbTable.h"
+#include "audio/SampleBlock.h"
 
 namespace gm {
 namespace {
@@ -123,6 +124,7 @@ void Application::appTick() {
   reportRefusedPlugins();
   if (!engine_) return;
   replaceFailedOutputs();
+  reportUnderflows();
   engine_->drainRecordBlocks();
   reportLostRecordBlocks();
   level_ = engine_->level();
@@ -178,14 +180,14 @@ namespace gm {
 bool Application::appStartAudio() {
   appStopAudio();  // a restart never leaves the old outputs running
   sharedUnit_ = false;
+  outputsFellBack_ = false;
   startedSpeakers_ = settings_.text(SettingId::kSpeakers);
   startedHeadphones_ = settings_.text(SettingId::kHeadphones);
   const std::string speakers = startedSpeakers_.toStdString();
   const std::string headphones = startedHeadphones_.toStdString();
   master_ = openSpeakers(speakers);
   if (headphones != kHeadphonesDisabled) headphones_ = openHeadphones(headphones, master_ ? master_->deviceName() : speakers);
-  std::size_t blockFrames = master_ ? master_->blockFrames() : 0;
-  if (headphones_) blockFrames = std::max(blockFrames, headphones_->blockFrames());
+  const std::size_t blockFrames = engineBlockFrames();
   deckA_.prepare(blockFrames);
   deckB_.prepare(blockFrames);
   engine_ = MixEngine::create(&deckA_.voice(), &deckB_.voice(), blockFrames);
@@ -200,12 +202,25 @@ bool Application::appStartAudio() {
   return true;
 }
 
+// The longest block the engine makes in one piece, and so the longest a deck renders: the outputs'
+// block, but never more than the bound the decks and their filters are prepared for. An output whose
+// device picks the length at each pull (a JACK server) gets the bound; the engine splits longer pulls.
+std::size_t Application::engineBlockFrames() const {
+  std::size_t frames = 0;
+  for (const AudioOutput* output : {master_.get(), headphones_.get()}) {
+    if (output == nullptr) continue;
+    frames = std::max(frames, output->blockFrames() == 0 ? kMaxRenderBlockFrames : output->blockFrames());
+  }
+  return std::min(frames == 0 ? kMaxRenderBlockFrames : frames, kMaxRenderBlockFrames);
+}
+
 std::unique_ptr<AudioOutput> Application::openSpeakers(const std::string& device) {
   if (device == kNullOutputName && backend_.outputDevices().empty()) status_.show(msg(Msg::StatusNoSoundDevice));
   std::unique_ptr<AudioOutput> output = backend_.open(device, kMasterOutputName);
   if (output || device == kNullOutputName) return output;
   // A saved device that is gone (unplugged, renamed) must not keep the program from starting.
   status_.show(msg(Msg::StatusSpeakersUnavailable).arg(qs(device), kMasterOutputName));
+  outputsFellBack_ = true;
   return backend_.open(kNullOutputName, kMasterOutputName);
 }
 
@@ -218,6 +233,7 @@ std::unique_ptr<AudioOutput> Application::openHeadphones(const std::string& devi
   }
   output = backend_.open(speakers, kLineOutputName);
   sharedUnit_ = output && speakers != kNullOutputName;
+  outputsFellBack_ = true;
   if (!output) status_.show(msg(Msg::StatusHeadphonesUnavailable));
   return output;
 }
@@ -263,6 +279,7 @@ void Application::appStopAudio() {
   if (master_) master_->stop();
   headphones_.reset();
   master_.reset();
+  reportedUnderflows_ = {0, 0};
   if (engine_) engine_->setRecordReceiver(nullptr);
   engine_.reset();
 }
@@ -272,10 +289,15 @@ void Application::replaceFailedOutputs() {
   if (headphones_ && headphones_->failed()) replaceWithNullOutput(headphones_, MixEngine::kHeadphonePort);
 }
 
+// A device that died is never waited for here: its output cuts the stream off from the engine at
+// once and leaves the closing to a thread of its own. The decks keep playing on the null output.
 void Application::replaceWithNullOutput(std::unique_ptr<AudioOutput>& output, int port) {
   const QString name = qs(output->name());
   const QString device = qs(output->deviceName());
   output->stop();
+  output.reset();
+  outputsFellBack_ = true;
+  reportedUnderflows_[port == MixEngine::kHeadphonePort ? 1 : 0] = 0;
   output = backend_.open(kNullOutputName, name.toStdString());
   if (output && output->connect(*engine_, port) && output->start()) {
     status_.show(msg(Msg::StatusOutputFailed).arg(name, device));
@@ -285,6 +307,17 @@ void Application::replaceWithNullOutput(std::unique_ptr<AudioOutput>& output, in
   if (port == MixEngine::kHeadphonePort) {
     engine_->setHeadphonesOff(true);
     setHeadphoneControlsEnabled(false);
+  }
+}
+
+void Application::reportUnderflows() {
+  AudioOutput* outputs[] = {master_.get(), headphones_.get()};
+  for (std::size_t i = 0; i < reportedUnderflows_.size(); ++i) {
+    if (outputs[i] == nullptr) continue;
+    const std::uint64_t underflows = outputs[i]->underflows();
+    if (underflows == reportedUnderflows_[i]) continue;
+    reportedUnderflows_[i] = underflows;
+    status_.show(msg(Msg::StatusOutputUnderflows).arg(qs(outputs[i]->name())).arg(underflows));
   }
 }
 
@@ -314,7 +347,9 @@ void Application::cancelSettings() { store_.load(settings_, SettingsStore::Tier:
 void Application::restartAudioIfDevicesChanged() {
   const bool changed = settings_.text(SettingId::kSpeakers) != startedSpeakers_ ||
                        settings_.text(SettingId::kHeadphones) != startedHeadphones_;
-  if (changed && !appStartAudio()) status_.show(msg(Msg::FailedAtInstanciating));
+  // An output that plays elsewhere than chosen (its device was missing or died) tries the chosen
+  // device again: "Use" with the same choice reconnects a device that is back.
+  if ((changed || outputsFellBack_) && !appStartAudio()) status_.show(msg(Msg::FailedAtInstanciating));
 }
 
 }  // namespace gm

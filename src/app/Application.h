@@ -3,6 +3,7 @@
 // the audio outputs, runs the 25 ms tick, keeps the settings and asks the user through a requester.
 // The window and the headless front end both drive it; neither holds behaviour of its own.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -113,6 +114,7 @@ class Application : public QObject {
   void applyDeckRanges();
   void connectControls();
   void loadStartupSettings();
+  std::size_t engineBlockFrames() const;
   std::unique_ptr<AudioOutput> openSpeakers(const std::string& device);
   std::unique_ptr<AudioOutput> openHeadphones(const std::string& device, const std::string& speakers);
   void attachHeadphones();
@@ -120,6 +122,7 @@ class Application : public QObject {
   void applyMixerControls();
   void replaceFailedOutputs();
   void replaceWithNullOutput(std::unique_ptr<AudioOutput>& output, int port);
+  void reportUnderflows();
   void reportLostRecordBlocks();
   void reportRefusedPlugins();
   void restartAudioIfDevicesChanged();
@@ -158,11 +161,13 @@ class Application : public QObject {
   bool sharedUnit_ = false;
   QString startedSpeakers_;  // the devices the running audio was started with
   QString startedHeadphones_;
+  bool outputsFellBack_ = false;  // an output plays elsewhere than on its chosen device
 
   QString clockText_;
   std::int32_t level_ = 0;
   std::int32_t levelMaximum_ = 0;
   std::uint64_t reportedLostRecordBlocks_ = 0;
+  std::array<std::uint64_t, 2> reportedUnderflows_{0, 0};  // master, headphones
 };
 
 }  // namespace gm

@@ -3,6 +3,7 @@
 // The PortAudio output and the null output share this interface.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace gm {
@@ -19,7 +20,8 @@ class AudioOutput {
   virtual const std::string& name() const = 0;
   // [main-thread] The device it plays on, as listed by AudioBackend::outputDevices().
   virtual const std::string& deviceName() const = 0;
-  // [main-thread] Frames per pull; fixed for the life of the output.
+  // [main-thread] Frames per pull when the output fixes it, for the life of the output; 0 when the
+  // device decides at each pull (a JACK server's period), so pulls may vary in length.
   virtual std::size_t blockFrames() const = 0;
 
   // [main-thread] Binds the output to a port of a source; false when the output cannot play it.
@@ -30,6 +32,8 @@ class AudioOutput {
   virtual void stop() = 0;
   // [any-thread] True once the device failed while running (unplugged, stream error).
   virtual bool failed() const = 0;
+  // [any-thread] Times the device ran out of audio because a block came too late (xruns).
+  virtual std::uint64_t underflows() const { return 0; }
 };
 
 }  // namespace gm

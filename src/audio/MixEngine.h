@@ -57,6 +57,8 @@ class MixEngine final : public PullSource {
   std::uint32_t headphoneMasterLevel() const;
   std::uint32_t headphoneCueLevel() const;
   std::uint32_t cueSource() const;
+  // The longest piece a deck is asked to render.
+  std::size_t maxBlockFrames() const { return maxBlockFrames_; }
   int channels() const { return 2; }
   int sampleRate() const { return 44100; }
   std::uint32_t portVolume() const { return 0x10000; }

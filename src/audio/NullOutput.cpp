@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include "audio/FlushToZero.h"
 #include "audio/PullSource.h"
 #include "audio/SampleBlock.h"
 
@@ -78,6 +79,7 @@ bool NullOutput::waitUntilOrStopped(Clock::time_point deadline) {
 
 void NullOutput::run() {
   pthread_setname_np(pthread_self(), threadName_.c_str());
+  setFlushToZero(true);
   const std::size_t blockBytes = blockFrames_ * kBytesPerFrame;
   const Clock::duration period = durationOfFrames(blockFrames_);
   Clock::time_point anchor = Clock::now();

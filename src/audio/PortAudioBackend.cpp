@@ -5,7 +5,9 @@
 
 #include <set>
 
+#include "audio/JackServerLoss.h"
 #include "audio/NullOutput.h"
+#include "audio/PortAudioLibrary.h"
 #include "audio/PortAudioOutput.h"
 #include "audio/SampleBlock.h"
 
@@ -42,11 +44,34 @@ std::string uniqueName(const std::string& name, const std::set<std::string>& tak
 
 PortAudioBackend::PortAudioBackend() {
   silenceSoundLibraries();
-  initialised_ = Pa_Initialize() == paNoError;
+  deviceLossesAtInitialisation_ = deviceLosses();
+  initialised_ = PortAudioLibrary::acquire();
 }
 
 PortAudioBackend::~PortAudioBackend() {
-  if (initialised_) Pa_Terminate();
+  if (!initialised_) return;
+  // A closer that hangs on a dead device keeps its own reference; PortAudio then stays up until
+  // the process ends instead of being torn down under it.
+  PortAudioLibrary::waitForClosers(PortAudioLibrary::kCloserWait);
+  PortAudioLibrary::release();
+}
+
+std::uint64_t PortAudioBackend::deviceLosses() {
+  return JackServerLoss::lostServers() + PortAudioLibrary::lostStreams();
+}
+
+void PortAudioBackend::refresh(bool always) {
+  const std::uint64_t losses = deviceLosses();
+  if (initialised_ && !always && losses == deviceLossesAtInitialisation_) return;
+  silenceSoundLibraries();
+  if (!initialised_) {
+    initialised_ = PortAudioLibrary::acquire();
+  } else {
+    const PortAudioLibrary::Reinitialised result = PortAudioLibrary::reinitialise();
+    if (result == PortAudioLibrary::Reinitialised::kInUse) return;  // an open stream keeps the old list
+    initialised_ = result == PortAudioLibrary::Reinitialised::kYes;
+  }
+  deviceLossesAtInitialisation_ = losses;
 }
 
 std::vector<PortAudioBackend::Device> PortAudioBackend::listDevices() const {
@@ -66,12 +91,14 @@ std::vector<PortAudioBackend::Device> PortAudioBackend::listDevices() const {
 }
 
 std::vector<std::string> PortAudioBackend::outputDevices() {
+  refresh(true);
   std::vector<std::string> names;
   for (Device& device : listDevices()) names.push_back(std::move(device.name));
   return names;
 }
 
 std::string PortAudioBackend::defaultDevice() {
+  refresh(false);
   if (!initialised_) return kNullOutputName;
   const PaDeviceIndex defaultIndex = Pa_GetDefaultOutputDevice();
   for (const Device& device : listDevices()) {
@@ -83,6 +110,7 @@ std::string PortAudioBackend::defaultDevice() {
 std::unique_ptr<AudioOutput> PortAudioBackend::open(const std::string& deviceName,
                                                     const std::string& outputName) {
   if (deviceName == kNullOutputName) return std::make_unique<NullOutput>(outputName);
+  refresh(false);
   for (const Device& device : listDevices()) {
     if (device.name == deviceName) return PortAudioOutput::open(device.index, device.name, outputName);
   }

@@ -84,6 +84,7 @@ constexpr Entry kBuiltIn[] = {
     {Msg::StatusNoRuntimeDir, "No private directory for the settings in use and the command port (%1: %2)."},
     {Msg::StatusFileNotSaved, "Could not save %1 (%2): the previous copy is kept."},
     {Msg::StatusPluginsRefused, "Plug-ins not loaded: %1."},
+    {Msg::StatusOutputUnderflows, "%1 fell behind the sound device: %2 gaps in the sound so far."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

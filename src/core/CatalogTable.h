@@ -65,6 +65,7 @@ enum class Msg : int {
   StatusNoRuntimeDir,
   StatusFileNotSaved,
   StatusPluginsRefused,
+  StatusOutputUnderflows,
   Count  // keep last
 };
 

@@ -9,6 +9,7 @@
 #include "support/FakeAudioBackend.h"
 #include "support/ScriptedRequester.h"
 #include "support/TestDirectories.h"
+#include "support/TestSupport.h"
 
 namespace gm {
 namespace {
@@ -167,6 +168,31 @@ TEST(ApplicationTest, AnOutputThatFailsWhileRunningMovesToTheNullOutput) {
   EXPECT_TRUE(replacement->running());
   EXPECT_EQ(replacement->port(), MixEngine::kMasterPort);
   EXPECT_EQ(replacement->pullOnce(), std::vector<std::int16_t>(256 * 2, 0));
+}
+
+TEST(ApplicationTest, OutputBlocksBeyondTheDecksBoundStillPlayEveryFrameThroughTheDecks) {
+  TestDirectories dirs;
+  const QString track = testing::makeTrack(dirs.path("."), "a.wav", 120, {"--seconds", "2"});
+  ASSERT_FALSE(track.isEmpty());
+  // One output fixes a block one frame longer than a deck may render; the other lets the device
+  // decide at each pull.
+  for (const std::size_t outputBlock : {kMaxRenderBlockFrames + 1, std::size_t{0}}) {
+    FakeAudioBackend backend({"Card A"});
+    backend.setBlockFrames(outputBlock);
+    ScriptedRequester requester;
+    Application app(dirs.directories(), backend, requester);
+    ASSERT_TRUE(app.create());
+    EXPECT_EQ(app.engine()->maxBlockFrames(), kMaxRenderBlockFrames);
+    Deck& deck = app.deck(Application::kDeckA);
+    app.loadFiles({track});
+    ASSERT_TRUE(testing::waitFor([&] { return deck.hasTrack() && !deck.busy(); }));
+    ASSERT_TRUE(deck.play());
+    FakeOutput* card = backend.lastOpened(kMasterOutputName);
+    card->pullOnce(kMaxRenderBlockFrames + 1);
+    card->pullOnce(kMaxRenderBlockFrames + 1);
+    app.appTick();
+    EXPECT_EQ(deck.positionFrames(), std::int32_t(2 * (kMaxRenderBlockFrames + 1))) << outputBlock;
+  }
 }
 
 TEST(ApplicationTest, MixerControlsReachTheEngineThroughTheGainLaws) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "audio/FlushToZero.h"
 #include "audio/NullOutput.h"
 #include "audio/PullSource.h"
 #include "audio/SampleBlock.h"
@@ -27,6 +28,7 @@ class RecordingSource : public PullSource {
     if (port != expectedPort_ || lengthBytes != expectedBytes_) wrongPulls.fetch_add(1);
     if (!pullsAllowed.load()) pullsAfterStop.fetch_add(1);
     if (pulls.fetch_add(1) == 0) {
+      flushToZeroOnThread = flushToZero();
       char name[16] = {};
       pthread_getname_np(pthread_self(), name, sizeof name);
       std::lock_guard lock(mutex);
@@ -48,6 +50,7 @@ class RecordingSource : public PullSource {
   std::atomic<int> pullsAfterStop{0};
   std::atomic<bool> pullsAllowed{true};
   std::atomic<int> stallOnPull{-1};
+  std::atomic<bool> flushToZeroOnThread{false};
   std::chrono::milliseconds stallLength{0};
   std::mutex mutex;
   std::string threadName;
@@ -86,6 +89,9 @@ TEST(NullOutputTest, PullsFullBlocksOfItsPortAtRealTimePaceUntilStopped) {
   EXPECT_LT(pace, 1.4);
   EXPECT_EQ(source.wrongPulls.load(), 0);
   EXPECT_FALSE(output.failed());
+  // The rendering thread flushes subnormal floats to zero; the test's own thread was left alone.
+  EXPECT_TRUE(source.flushToZeroOnThread.load());
+  EXPECT_FALSE(flushToZero());
   {
     std::lock_guard lock(source.mutex);
     EXPECT_EQ(source.threadName, "GM Master Out");

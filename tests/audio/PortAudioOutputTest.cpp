@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "audio/FlushToZero.h"
 #include "audio/PortAudioBackend.h"
 #include "audio/PortAudioOutput.h"
 #include "audio/PullSource.h"
@@ -26,6 +27,7 @@ class CheckingSource : public PullSource {
   std::size_t pull(int port, void* /*buffer*/, std::size_t lengthBytes) override {
     if (port != 1 || lengthBytes != PortAudioOutput::kFramesPerBuffer * kBytesPerFrame) wrongPulls.fetch_add(1);
     if (!pullsAllowed.load()) pullsAfterStop.fetch_add(1);
+    if (!flushToZero()) pullsWithoutFlushToZero.fetch_add(1);
     pulls.fetch_add(1);
     return lengthBytes;
   }
@@ -39,6 +41,7 @@ class CheckingSource : public PullSource {
   std::atomic<int> pulls{0};
   std::atomic<int> wrongPulls{0};
   std::atomic<int> pullsAfterStop{0};
+  std::atomic<int> pullsWithoutFlushToZero{0};
   std::atomic<bool> pullsAllowed{true};
 };
 
@@ -100,6 +103,9 @@ TEST_F(PortAudioOutputTest, StreamPullsItsPortUntilStoppedWithoutReportingAFailu
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(source.pullsAfterStop.load(), 0);
   EXPECT_EQ(source.wrongPulls.load(), 0);
+  // The callback thread renders with subnormal floats flushed to zero, from its first block on.
+  EXPECT_EQ(source.pullsWithoutFlushToZero.load(), 0);
+  EXPECT_FALSE(flushToZero());
 
   source.pullsAllowed = true;
   ASSERT_TRUE(output->start());

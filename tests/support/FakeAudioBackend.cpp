@@ -25,8 +25,8 @@ bool FakeOutput::start() {
 
 void FakeOutput::stop() { running_ = false; }
 
-std::vector<std::int16_t> FakeOutput::pullOnce() {
-  std::vector<std::int16_t> block(blockFrames_ * 2, 0x5555);
+std::vector<std::int16_t> FakeOutput::pullOnce(std::size_t frames) {
+  std::vector<std::int16_t> block((frames != 0 ? frames : blockFrames_) * 2, 0x5555);
   if (source_) source_->pull(port_, block.data(), block.size() * sizeof(std::int16_t));
   return block;
 }
@@ -37,7 +37,7 @@ std::unique_ptr<AudioOutput> FakeAudioBackend::open(const std::string& deviceNam
   const bool known = deviceName == kNullOutputName ||
                      std::find(devices_.begin(), devices_.end(), deviceName) != devices_.end();
   if (!known || refusedOpen_.count(deviceName)) return nullptr;
-  auto output = std::make_unique<FakeOutput>(outputName, deviceName, 256, refusedConnect_.count(outputName) > 0);
+  auto output = std::make_unique<FakeOutput>(outputName, deviceName, blockFrames_, refusedConnect_.count(outputName) > 0);
   opened_.emplace_back(outputName, output.get());
   openedDevices.push_back(outputName + "@" + deviceName);
   return output;

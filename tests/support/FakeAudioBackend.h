@@ -25,8 +25,9 @@ class FakeOutput final : public AudioOutput {
   void stop() override;
   bool failed() const override { return failed_; }
 
-  // Pulls one block from the connected port, as the device's playback thread would.
-  std::vector<std::int16_t> pullOnce();
+  // Pulls one block from the connected port, as the device's playback thread would: blockFrames()
+  // frames, or `frames` when given (a device whose block varies).
+  std::vector<std::int16_t> pullOnce(std::size_t frames = 0);
   void breakDevice() { failed_ = true; }
   bool running() const { return running_; }
   int port() const { return port_; }
@@ -54,6 +55,8 @@ class FakeAudioBackend final : public AudioBackend {
   void refuseOpen(const std::string& device) { refusedOpen_.insert(device); }
   // Outputs named so refuse to connect to the engine.
   void refuseConnect(const std::string& outputName) { refusedConnect_.insert(outputName); }
+  // The block of outputs opened from now on (default 256; 0: the device decides at each pull).
+  void setBlockFrames(std::size_t frames) { blockFrames_ = frames; }
 
   // The last output opened under that name (the application owns it), or nullptr.
   FakeOutput* lastOpened(const std::string& outputName) const;
@@ -64,6 +67,7 @@ class FakeAudioBackend final : public AudioBackend {
   std::set<std::string> refusedOpen_;
   std::set<std::string> refusedConnect_;
   std::vector<std::pair<std::string, FakeOutput*>> opened_;
+  std::size_t blockFrames_ = 256;
 };
 
 }  // namespace gm::testing

@@ -14,9 +14,9 @@ namespace gm {
 
 AudioOutputsPage::AudioOutputsPage(Settings& settings, AudioBackend& backend, QWidget* parent)
     : QWidget(parent), settings_(settings), backend_(backend) {
-  speakers_ = buildChooser(SettingId::kSpeakers, false, "AHIS");
+  speakers_ = buildChooser(SettingId::kSpeakers, "AHIS");
   speakers_->setToolTip(msg(Msg::SpeakersHelp));
-  headphones_ = buildChooser(SettingId::kHeadphones, true, "AHIL");
+  headphones_ = buildChooser(SettingId::kHeadphones, "AHIL");
   headphones_->setToolTip(msg(Msg::HeadphonesHelp));
   noWarning_ = new QCheckBox(msg(Msg::SharedUnitCheckLabel), this);
   noWarning_->setObjectName("WARN");
@@ -28,22 +28,40 @@ AudioOutputsPage::AudioOutputsPage(Settings& settings, AudioBackend& backend, QW
   form->addRow(msg(Msg::HeadphonesLabel), headphones_);
   form->addRow(noWarning_);
   connect(&settings_, &Settings::changed, this, &AudioOutputsPage::showSetting);
-  for (const QString& id : {SettingId::kSpeakers, SettingId::kHeadphones, SettingId::kNoSharedUnitWarning}) {
-    showSetting(id);
-  }
+  refreshDevices();
+  showSetting(SettingId::kNoSharedUnitWarning);
 }
 
-QComboBox* AudioOutputsPage::buildChooser(const QString& id, bool withDisabled, const char* name) {
+void AudioOutputsPage::showEvent(QShowEvent* event) {
+  refreshDevices();
+  QWidget::showEvent(event);
+}
+
+void AudioOutputsPage::refreshDevices() {
+  const std::vector<std::string> devices = backend_.outputDevices();
+  fillChooser(speakers_, devices, false);
+  fillChooser(headphones_, devices, true);
+  showSetting(SettingId::kSpeakers);
+  showSetting(SettingId::kHeadphones);
+}
+
+QComboBox* AudioOutputsPage::buildChooser(const QString& id, const char* name) {
   auto* chooser = new QComboBox(this);
   chooser->setObjectName(name);
-  for (const std::string& device : backend_.outputDevices()) {
+  connect(chooser, &QComboBox::currentIndexChanged, this,
+          [this, chooser, id](int index) { if (index >= 0) settings_.setValue(id, chooser->itemData(index)); });
+  return chooser;
+}
+
+void AudioOutputsPage::fillChooser(QComboBox* chooser, const std::vector<std::string>& devices, bool withDisabled) {
+  // Refilling is not the user's choice: the setting is shown again afterwards, unchanged.
+  const QSignalBlocker quiet(chooser);
+  chooser->clear();
+  for (const std::string& device : devices) {
     chooser->addItem(QString::fromStdString(device), QString::fromStdString(device));
   }
   chooser->addItem(msg(Msg::NullOutput), QString(kNullOutputName));
   if (withDisabled) chooser->addItem(msg(Msg::Disabled), QString(kHeadphonesDisabled));
-  connect(chooser, &QComboBox::currentIndexChanged, this,
-          [this, chooser, id](int index) { settings_.setValue(id, chooser->itemData(index)); });
-  return chooser;
 }
 
 void AudioOutputsPage::showSetting(const QString& id) {

@@ -2,6 +2,9 @@
 // The "Audio Outputs" settings page: the speakers' and headphones' devices and the shared-device
 // warning switch.
 
+#include <string>
+#include <vector>
+
 #include <QWidget>
 
 class QCheckBox;
@@ -17,8 +20,15 @@ class AudioOutputsPage : public QWidget {
  public:
   AudioOutputsPage(Settings& settings, AudioBackend& backend, QWidget* parent = nullptr);
 
+  // [main-thread] Lists the devices there are now: one lost while playing may be back.
+  void refreshDevices();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
-  QComboBox* buildChooser(const QString& id, bool withDisabled, const char* name);
+  QComboBox* buildChooser(const QString& id, const char* name);
+  void fillChooser(QComboBox* chooser, const std::vector<std::string>& devices, bool withDisabled);
   void showSetting(const QString& id);
 
   Settings& settings_;
