@@ -7,6 +7,8 @@
 #include <QTextStream>
 #include <QtGlobal>
 
+#include "core/RegularFile.h"
+
 namespace gm {
 namespace {
 
@@ -99,6 +101,9 @@ std::array<QString, kCount>& texts() {
 
 QString unescape(QString text) { return text.replace("\\n", "\n"); }
 
+// Far beyond any catalog of the program's texts.
+constexpr qint64 kMaxCatalogBytes = 4 << 20;
+
 }  // namespace
 
 const QString& CatalogTable::text(Msg id) {
@@ -109,9 +114,9 @@ const QString& CatalogTable::text(Msg id) {
 
 int CatalogTable::translate(const QString& catalogPath) {
   if (catalogPath.isEmpty()) return 0;
-  QFile file(catalogPath);
-  if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return 0;
-  QTextStream in(&file);
+  const std::optional<QByteArray> content = RegularFile::read(catalogPath, kMaxCatalogBytes);
+  if (!content) return 0;
+  QTextStream in(*content);
   int replaced = 0;
   while (!in.atEnd()) {
     const QString line = in.readLine();

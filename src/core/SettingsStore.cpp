@@ -18,7 +18,9 @@ const QString& SettingsStore::path(Tier tier) const {
 
 bool SettingsStore::load(Settings& settings, Tier tier) const {
   const QString& file = path(tier);
-  if (!QFileInfo(file).isReadable()) return false;
+  // Only a plain file: QSettings would wait forever on a FIFO put in its place.
+  const QFileInfo info(file);
+  if (!info.isFile() || !info.isReadable()) return false;
   QSettings ini(file, QSettings::IniFormat);
   if (ini.status() != QSettings::NoError) return false;
   for (const QString& id : settings.ids()) {

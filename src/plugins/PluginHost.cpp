@@ -36,6 +36,11 @@ void moveControl(void* hostContext, gm_plugin*, std::uint32_t attribute, std::in
   static_cast<PluginObject*>(hostContext)->moveControl(attribute, value);
 }
 
+std::uint32_t loadFile(void* hostContext, const char* path, std::uint8_t* buffer, std::uint32_t capacity) {
+  if (hostContext == nullptr || path == nullptr || buffer == nullptr) return 0;
+  return static_cast<PluginObject*>(hostContext)->loadPrefs(path, buffer, capacity);
+}
+
 bool saveFile(void* hostContext, const char* path, const std::uint8_t* bytes, std::uint32_t size) {
   if (hostContext == nullptr || path == nullptr || (bytes == nullptr && size > 0)) return false;
   return static_cast<PluginObject*>(hostContext)->savePrefs(path, bytes, size);
@@ -54,7 +59,7 @@ bool isPlainPrefsName(const QString& name) {
 PluginHost::PluginHost(Directories directories, std::uint32_t maxBlockFrames)
     : directories_(std::move(directories)),
       table_{GM_PLUGIN_ABI_VERSION_INIT, sizeof(gm_host), maxBlockFrames, &registerEvent, &renderFromState,
-             &moveControl, &saveFile} {}
+             &moveControl, &loadFile, &saveFile} {}
 
 QStringList PluginHost::pluginFiles(const QString& directory) const {
   QStringList others;

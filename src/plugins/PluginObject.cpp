@@ -1,10 +1,13 @@
 #include "plugins/PluginObject.h"
 
+#include <cstring>
+
 #include <QFile>
 
 #include "control/EventList.h"
 #include "core/AtomicFile.h"
 #include "core/CatalogTable.h"
+#include "core/RegularFile.h"
 #include "plugins/PanelModel.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginLibrary.h"
@@ -112,6 +115,14 @@ void PluginObject::invokeEvent(std::uint32_t method, std::int32_t value) {
 
 void PluginObject::moveControl(std::uint32_t attribute, std::int32_t value) {
   if (controlsPanel_) controlsPanel_->moveControl(attribute, value);
+}
+
+std::uint32_t PluginObject::loadPrefs(const char* path, std::uint8_t* buffer, std::uint32_t capacity) const {
+  if (prefsPath_.isEmpty() || QFile::decodeName(path) != prefsPath_) return 0;
+  const std::optional<QByteArray> content = RegularFile::read(prefsPath_, capacity);
+  if (!content || content->isEmpty()) return 0;
+  std::memcpy(buffer, content->constData(), std::size_t(content->size()));
+  return std::uint32_t(content->size());
 }
 
 bool PluginObject::savePrefs(const char* path, const std::uint8_t* bytes, std::uint32_t size) {

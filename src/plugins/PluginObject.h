@@ -59,6 +59,9 @@ class PluginObject final : public EventTarget {
 
   // [main-thread] From the host table: the plug-in moves a control of its controls panel.
   void moveControl(std::uint32_t attribute, std::int32_t value);
+  // [main-thread] From the host table: reads the plug-in's preferences file, which must be the one
+  // it was given, into `buffer`; its size, or 0 when it is missing, no plain file or too large.
+  std::uint32_t loadPrefs(const char* path, std::uint8_t* buffer, std::uint32_t capacity) const;
   // [main-thread] From the host table: stores the plug-in's preferences file, which must be the one
   // it was given. A failure is reported to the user; false then.
   bool savePrefs(const char* path, const std::uint8_t* bytes, std::uint32_t size);

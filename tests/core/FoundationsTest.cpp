@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
 
 #include <atomic>
 #include <thread>
@@ -15,6 +18,7 @@
 #include "core/MainThread.h"
 #include "core/Requester.h"
 #include "core/Worker.h"
+#include "support/TestSupport.h"
 
 namespace gm {
 namespace {
@@ -72,6 +76,11 @@ TEST(CatalogTableTest, TranslatesKnownIdsAndKeepsBuiltInFallbacks) {
   EXPECT_EQ(msg(Msg::QuitQuestion), "Wirklich beenden?\nSicher?");
   EXPECT_EQ(msg(Msg::ErrorTitle), "Error");
   EXPECT_EQ(CatalogTable::translate(dir.filePath("missing.catalog")), 0);
+  // A FIFO where the catalog should be is no catalog; reading it must not wait for a writer.
+  ASSERT_EQ(mkfifo(QFile::encodeName(dir.filePath("fifo.catalog")).constData(), 0600), 0);
+  EXPECT_TRUE(testing::finishesWithin(5000, [&] {
+    if (CatalogTable::translate(dir.filePath("fifo.catalog")) != 0) std::_Exit(1);
+  }));
   CatalogTable::resetToBuiltIn();
   EXPECT_EQ(msg(Msg::QuitQuestion), "Do you really want to quit?");
   EXPECT_EQ(msg(Msg::FailedAtInstanciating), "Failed at instanciating GrooveMangler. Exiting.");

@@ -5,7 +5,10 @@
 #include <QFile>
 #include <QtGlobal>
 
+#include <cstring>
+
 #include "core/AtomicFile.h"
+#include "core/RegularFile.h"
 
 namespace gm::testing {
 
@@ -34,7 +37,7 @@ RawPlugin::RawPlugin(const QString& libraryPath, const std::string& prefsPath, s
   if (query == nullptr) return;
   class_ = query(0);
   if (class_ == nullptr) return;
-  host_ = gm_host{GM_PLUGIN_ABI_VERSION_INIT, sizeof(gm_host), maxBlockFrames, &onRegister, &onRender, &onMove, &onSave};
+  host_ = gm_host{GM_PLUGIN_ABI_VERSION_INIT, sizeof(gm_host), maxBlockFrames, &onRegister, &onRender, &onMove, &onLoad, &onSave};
   instance_ = class_->create(&host_, this, prefsPath.c_str());
 }
 
@@ -98,6 +101,13 @@ void RawPlugin::onRender(gm_deck* deck, const gm_voice_state* state, std::int16_
 
 void RawPlugin::onMove(void* context, gm_plugin*, std::uint32_t attribute, std::int32_t value) {
   static_cast<RawPlugin*>(context)->moved.push_back({attribute, value});
+}
+
+std::uint32_t RawPlugin::onLoad(void*, const char* path, std::uint8_t* buffer, std::uint32_t capacity) {
+  const std::optional<QByteArray> content = RegularFile::read(QFile::decodeName(path), capacity);
+  if (!content) return 0;
+  std::memcpy(buffer, content->constData(), std::size_t(content->size()));
+  return std::uint32_t(content->size());
 }
 
 bool RawPlugin::onSave(void*, const char* path, const std::uint8_t* bytes, std::uint32_t size) {

@@ -61,6 +61,7 @@ class RawPlugin {
   static void onRegister(gm_app*, const char*, const char*, std::uint32_t, gm_plugin*, std::uint32_t);
   static void onRender(gm_deck*, const gm_voice_state*, std::int16_t*, std::uint32_t);
   static void onMove(void*, gm_plugin*, std::uint32_t, std::int32_t);
+  static std::uint32_t onLoad(void*, const char*, std::uint8_t*, std::uint32_t);
   static bool onSave(void*, const char*, const std::uint8_t*, std::uint32_t);
 
   void* library_ = nullptr;

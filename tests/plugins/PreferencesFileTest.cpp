@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 
@@ -17,6 +18,7 @@
 #include "plugins/support/IffWriter.h"
 #include "plugins/support/PrefsFile.h"
 #include "support/TestDirectories.h"
+#include "support/TestSupport.h"
 
 namespace gm::testing {
 namespace {
@@ -74,33 +76,45 @@ TEST(PreferencesFileTest, DetectorStoresItsSettingsInIdentifierOrder) {
 }
 
 TEST(PreferencesFileTest, DamagedOrForeignFilesLeaveTheDefaults) {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("p.prefs");
   plugin::Dataspace written;
   written.set(fourCc("USEP"), 0);
   const std::vector<std::uint8_t> whole = plugin::PrefsFile::image(fourCc("PHAZ"), written);
 
   for (std::size_t length = 0; length < whole.size(); ++length) {
-    writeBytes(path, std::vector<std::uint8_t>(whole.begin(), whole.begin() + std::ptrdiff_t(length)));
     plugin::Dataspace loaded;
-    EXPECT_FALSE(plugin::PrefsFile::load(path.toStdString(), fourCc("PHAZ"), loaded)) << length;
+    EXPECT_FALSE(plugin::PrefsFile::parse(std::span(whole.data(), length), fourCc("PHAZ"), loaded)) << length;
     EXPECT_TRUE(loaded.empty());
   }
-  writeBytes(path, whole);
   plugin::Dataspace wrongChunk;
-  EXPECT_FALSE(plugin::PrefsFile::load(path.toStdString(), fourCc("MFLX"), wrongChunk));
+  EXPECT_FALSE(plugin::PrefsFile::parse(whole, fourCc("MFLX"), wrongChunk));
 
-  // A size field claiming more than the file holds, and a directory instead of a file.
+  // A size field claiming more than the file holds.
   std::vector<std::uint8_t> lying = whole;
   lying[7] = 0xFF;
   lying[6] = 0xFF;
-  writeBytes(path, lying);
   plugin::Dataspace fromLying;
-  EXPECT_FALSE(plugin::PrefsFile::load(path.toStdString(), fourCc("PHAZ"), fromLying));
-  EXPECT_FALSE(plugin::PrefsFile::load(dir.path().toStdString(), fourCc("PHAZ"), fromLying));
+  EXPECT_FALSE(plugin::PrefsFile::parse(lying, fourCc("PHAZ"), fromLying));
 
+  QTemporaryDir dir;
+  const QString path = dir.filePath("p.prefs");
+  writeBytes(path, lying);
   RawPlugin phaser(builtPlugin("Filters/Phaser.filter"), path.toStdString());
   EXPECT_EQ(phaser.integer(GM_ATTR_ENABLED), 1) << "a damaged file reads as nothing stored";
+}
+
+// A FIFO or a directory where the preferences file should be reads as nothing stored, at once.
+TEST(PreferencesFileTest, AFifoInPlaceOfThePreferencesFileDoesNotHang) {
+  TestDirectories dirs;
+  const QString filters = dirs.directories().resolve("PROGDIR:Filters");
+  ASSERT_TRUE(QDir().mkpath(filters) && copyPlugin("Filters/Phaser.filter", filters + "/Phaser.filter"));
+  const QString prefs = dirs.directories().resolve("PROGDIR:Filters/Phaser.prefs");
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(prefs).absolutePath()));
+  ASSERT_EQ(mkfifo(QFile::encodeName(prefs).constData(), 0600), 0);
+  EXPECT_TRUE(finishesWithin(5000, [&] {
+    PluginHost host(dirs.directories());
+    std::unique_ptr<PluginObject> phaser = host.createObject(filters + "/Phaser.filter");
+    if (!phaser || !phaser->enabled()) std::_Exit(1);
+  }));
 }
 
 // A save that cannot be completed (here a file-size limit cuts the write, as a full disk would)

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <vector>
 
 #include <QCoreApplication>
@@ -23,6 +24,27 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs) {
     QThread::msleep(1);
   }
   return true;
+}
+
+bool finishesWithin(int timeoutMs, const std::function<void()>& work) {
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    work();
+    std::_Exit(0);
+  }
+  QElapsedTimer timer;
+  timer.start();
+  int status = 0;
+  while (waitpid(child, &status, WNOHANG) == 0) {
+    if (timer.elapsed() > timeoutMs) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      return false;
+    }
+    QThread::msleep(5);
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 QString makeTrack(const QString& dir, const QString& name, int bpm, const QStringList& lengthArgs) {

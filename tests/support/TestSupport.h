@@ -16,6 +16,10 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs = 10000);
 // `lengthArgs` is "--seconds", "S" or "--frames", "N"; extra flags such as "--mono" may follow.
 QString makeTrack(const QString& dir, const QString& name, int bpm, const QStringList& lengthArgs);
 
+// Runs `work` in a forked child and waits at most `timeoutMs` for it: true when it returned (and the
+// child exited with status 0). A child that hangs is killed. For code that must never block.
+bool finishesWithin(int timeoutMs, const std::function<void()>& work);
+
 // Runs a program and returns its exit status (-1 when it cannot start or times out).
 int runTool(const QString& program, const QStringList& arguments, int timeoutMs = 60000);
 

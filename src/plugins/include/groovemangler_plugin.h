@@ -17,7 +17,7 @@
  * the class descriptor and the entry point.
  *
  * History: 2.0 added `struct_size` after `abi` in gm_host and gm_plugin_class (1.0 had none, and a
- * 2.0 host refuses 1.0 plug-ins) and gm_host.save_file.
+ * 2.0 host refuses 1.0 plug-ins), gm_host.load_file and save_file, and panels' end rows.
  */
 #ifndef GROOVEMANGLER_PLUGIN_H
 #define GROOVEMANGLER_PLUGIN_H
@@ -309,6 +309,12 @@ typedef struct gm_host {
    * asked for (get GM_ATTR_CONTROLS_PANEL). */
   void (*move_control)(void* host_context, struct gm_plugin* plugin, uint32_t attribute,
                        int32_t value);
+
+  /* [main-thread] Reads the plug-in's preferences file (`path` must be the prefs_path given to
+   * create()) into `buffer`. Returns its size when it is a plain file of at most `capacity` bytes;
+   * 0 when it is missing, unreadable, not a plain file (a FIFO is never waited for) or larger.
+   * Plug-ins read their preferences only through this. */
+  uint32_t (*load_file)(void* host_context, const char* path, uint8_t* buffer, uint32_t capacity);
 
   /* [main-thread] Stores `size` bytes as the plug-in's preferences file: `path` must be the
    * prefs_path given to create(). The file is replaced whole or not at all (a full disk or a crash

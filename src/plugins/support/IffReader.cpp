@@ -1,7 +1,5 @@
 #include "plugins/support/IffReader.h"
 
-#include <cstdio>
-
 #include "plugins/support/FourCc.h"
 
 namespace gm::plugin {
@@ -53,29 +51,6 @@ std::optional<std::span<const std::uint8_t>> IffReader::findIn(std::span<const s
     if (offset > chunks.size()) break;
   }
   return std::nullopt;
-}
-
-std::optional<std::vector<std::uint8_t>> IffReader::readFile(const std::string& path, std::size_t maxBytes) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t buffer[4096];
-  bool ok = true;
-  for (;;) {
-    const std::size_t got = std::fread(buffer, 1, sizeof buffer, file);
-    if (bytes.size() + got > maxBytes) {
-      ok = false;
-      break;
-    }
-    bytes.insert(bytes.end(), buffer, buffer + got);
-    if (got < sizeof buffer) {
-      ok = std::ferror(file) == 0;
-      break;
-    }
-  }
-  std::fclose(file);
-  if (!ok) return std::nullopt;
-  return bytes;
 }
 
 }  // namespace gm::plugin

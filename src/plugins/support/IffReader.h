@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string>
-#include <vector>
 
 namespace gm::plugin {
 
@@ -18,10 +16,6 @@ class IffReader {
   static std::optional<std::span<const std::uint8_t>> findChunk(std::span<const std::uint8_t> image,
                                                                 std::uint32_t formType,
                                                                 std::uint32_t chunkId);
-
-  // The whole file, when it can be read and holds at most `maxBytes` bytes.
-  static std::optional<std::vector<std::uint8_t>> readFile(const std::string& path,
-                                                           std::size_t maxBytes = 1u << 20);
 
   static std::uint32_t readU32(const std::uint8_t* bytes);
 

@@ -33,7 +33,7 @@ std::int32_t sliderValueFromNormalised(SliderRange range, std::int32_t normalise
 
 PluginBase::PluginBase(const gm_host& host, void* hostContext, const char* prefsPath, const PluginIdentity& identity)
     : host_(host), hostContext_(hostContext), prefsPath_(prefsPath ? prefsPath : ""), identity_(identity) {
-  if (PrefsFile::load(prefsPath_, identity_.chunkId, dataspace_)) storedBody_ = dataspace_.serialise();
+  if (loadPrefs()) storedBody_ = dataspace_.serialise();
 }
 
 const gm_panel& PluginBase::usePluginPanel() { return kUsePluginPanel; }
@@ -104,6 +104,14 @@ PluginBase::SetOutcome PluginBase::setOwnAttribute(std::uint32_t, std::int32_t) 
 std::uint32_t PluginBase::callOwnMethod(const gm_message&) { return 0; }
 
 bool PluginBase::enabled() const { return dataspace_.valueOr(kEnabledItem, 1) != 0; }
+
+bool PluginBase::loadPrefs() {
+  if (prefsPath_.empty() || host_.load_file == nullptr) return false;
+  std::vector<std::uint8_t> file(PrefsFile::kMaxBytes);
+  const std::uint32_t size = host_.load_file(hostContext_, prefsPath_.c_str(), file.data(), PrefsFile::kMaxBytes);
+  return size > 0 && size <= PrefsFile::kMaxBytes &&
+         PrefsFile::parse(std::span(file.data(), size), identity_.chunkId, dataspace_);
+}
 
 bool PluginBase::writePrefs() {
   if (prefsPath_.empty() || host_.save_file == nullptr) return false;

@@ -73,6 +73,9 @@ class PluginBase {
   bool writePrefsIfChanged();
 
  private:
+  // [main-thread] Fills the dataspace from the preferences file, through the host.
+  bool loadPrefs();
+
   const gm_host& host_;
   void* const hostContext_;
   const std::string prefsPath_;

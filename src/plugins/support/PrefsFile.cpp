@@ -17,11 +17,8 @@ constexpr std::uint32_t kHeaderFlags = 0;
 
 }  // namespace
 
-bool PrefsFile::load(const std::string& path, std::uint32_t chunkId, Dataspace& values) {
-  if (path.empty()) return false;
-  const auto image = IffReader::readFile(path);
-  if (!image) return false;
-  const auto body = IffReader::findChunk(*image, kPref, chunkId);
+bool PrefsFile::parse(std::span<const std::uint8_t> image, std::uint32_t chunkId, Dataspace& values) {
+  const auto body = IffReader::findChunk(image, kPref, chunkId);
   if (!body) return false;
   values.deserialise(*body);
   return true;

@@ -3,7 +3,7 @@
 // (version 1, type 0, flags 0) and the plug-in's own chunk, whose body is its Dataspace.
 
 #include <cstdint>
-#include <string>
+#include <span>
 #include <vector>
 
 namespace gm::plugin {
@@ -12,9 +12,12 @@ class Dataspace;
 
 class PrefsFile {
  public:
-  // [main-thread] Loads the plug-in's chunk into `values`. False, leaving `values` untouched, when
-  // the file is missing, unreadable or lacks the chunk; the header chunk is not examined.
-  static bool load(const std::string& path, std::uint32_t chunkId, Dataspace& values);
+  // The largest preferences file read.
+  static constexpr std::uint32_t kMaxBytes = 65536;
+
+  // [main-thread] Loads the plug-in's chunk from a file's bytes into `values`. False, leaving
+  // `values` untouched, when the image lacks the chunk; the header chunk is not examined.
+  static bool parse(std::span<const std::uint8_t> image, std::uint32_t chunkId, Dataspace& values);
   // The whole file: the header and the plug-in's chunk (the host stores it).
   static std::vector<std::uint8_t> image(std::uint32_t chunkId, const Dataspace& values);
 };
