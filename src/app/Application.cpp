@@ -52,11 +52,11 @@ void Application::defineSettings() {
   settings_.define(SettingId::kSpeakers, qs(backend_.defaultDevice()));
   settings_.define(SettingId::kHeadphones, QString(kNullOutputName));
   settings_.define(SettingId::kNoSharedUnitWarning, false);
-  settings_.define(SettingId::kPitchRange, 1000);
-  settings_.define(SettingId::kBpmLowerLimit, 40);
-  settings_.define(SettingId::kBpmUpperLimit, 240);
-  settings_.define(kAutoGainSettingId, 0);
-  settings_.define(QStringLiteral("KSTV"), 128);  // knobs' mouse travel in pixels for a whole range
+  settings_.defineRange(SettingId::kPitchRange, 1000, 250, 1000);
+  settings_.defineRange(SettingId::kBpmLowerLimit, 40, 40, 120);
+  settings_.defineRange(SettingId::kBpmUpperLimit, 240, 120, 240);
+  settings_.defineRange(kAutoGainSettingId, 0, 0, 3);
+  settings_.defineRange(QStringLiteral("KSTV"), 128, 64, 256);  // knobs' mouse travel in pixels for a whole range
 }
 
 void Application::applyDeckRanges() {

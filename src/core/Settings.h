@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <utility>
+
 namespace gm {
 
 namespace SettingId {
@@ -27,6 +29,9 @@ class Settings : public QObject {
 
   // [main-thread] Declares a setting; its type is the default's type (int, bool or text).
   void define(const QString& id, const QVariant& defaultValue);
+  // [main-thread] Declares an integer setting kept within minimum..maximum: whatever is set or
+  // loaded (a hand-edited or damaged file included) is clamped into the range before anyone reads it.
+  void defineRange(const QString& id, int defaultValue, int minimum, int maximum);
   bool isDefined(const QString& id) const { return defaults_.contains(id); }
   QStringList ids() const { return defaults_.keys(); }
 
@@ -35,8 +40,8 @@ class Settings : public QObject {
   int integer(const QString& id) const { return value(id).toInt(); }
   bool flag(const QString& id) const { return value(id).toBool(); }
 
-  // [main-thread] Converts to the setting's type and notifies when the value changes. Undefined ids
-  // and values that do not convert are ignored.
+  // [main-thread] Converts to the setting's type, clamps a ranged setting, and notifies when the
+  // value changes. Undefined ids and values that do not convert are ignored.
   void setValue(const QString& id, const QVariant& value);
   void resetToDefaults();
 
@@ -46,6 +51,7 @@ class Settings : public QObject {
  private:
   QMap<QString, QVariant> defaults_;
   QMap<QString, QVariant> values_;
+  QMap<QString, std::pair<int, int>> ranges_;
 };
 
 }  // namespace gm

@@ -66,6 +66,33 @@ TEST(SettingsTest, MissingDamagedOrForeignValuesLeaveDefaults) {
   EXPECT_FALSE(settings.isDefined("ZZZZ"));
 }
 
+// Values outside a setting's range, from either copy, are clamped before anything reads them: the
+// pitch range of a hand-edited file can neither overflow the slider's arithmetic nor disable it.
+TEST(SettingsTest, OutOfRangeValuesLoadClampedAndThePitchControlWorks) {
+  TestDirectories dirs;
+  FakeAudioBackend backend({"Card A"});
+  ScriptedRequester requester;
+  for (const auto& [stored, range] : {std::pair{"2147483647", 1000}, std::pair{"-2147483648", 250},
+                                      std::pair{"1001", 1000}, std::pair{"249", 250}, std::pair{"251", 251}}) {
+    QFile file(dirs.path("config/GrooveMangler/settings.ini"));
+    ASSERT_TRUE(QDir().mkpath(dirs.path("config/GrooveMangler")) && file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("[General]\nPTXR=") + stored + "\nBPML=30000000\nBPMU=-5\nKSTV=65\n");
+    file.close();
+    Application app(dirs.directories(), backend, requester);
+    ASSERT_TRUE(app.create());
+    EXPECT_EQ(app.settings().integer("PTXR"), range) << stored;
+    EXPECT_EQ(app.settings().integer("BPML"), 120);
+    EXPECT_EQ(app.settings().integer("BPMU"), 120);
+    EXPECT_EQ(app.settings().integer("KSTV"), 65);
+    DeckControls& controls = app.deckControls(Application::kDeckA);
+    EXPECT_EQ(controls.pitchSlider().minimum(), 10000 - range);
+    EXPECT_EQ(controls.pitchSlider().maximum(), 10000 + range);
+    EXPECT_EQ(controls.pitchSlider().value(), 10000);
+    controls.pitchUp();
+    EXPECT_EQ(app.deck(Application::kDeckA).pitch(), 10001);
+  }
+}
+
 TEST(SettingsTest, AFailedSaveIsReportedAndKeepsThePreviousCopy) {
   TestDirectories dirs;
   Settings settings;
