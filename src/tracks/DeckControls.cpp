@@ -33,6 +33,11 @@ void DeckControls::connectDeck() {
     if (!pressed) deck_.pause();
   });
   connect(&deck_, &Deck::playingChanged, this, [this](bool playing) { playButton_.setValueSilently(playing ? 1 : 0); });
+  // The loop buttons show the deck's loop: when it goes (a new track, "Loop Stop"), every button is
+  // released, so "Loop x2", "Loop /2" and "Loop Stop" never act on a loop that is no longer there.
+  connect(&deck_, &Deck::loopChanged, this, [this](std::int32_t start, std::int32_t end) {
+    if (start == end) releaseLoops(-1);
+  });
 }
 
 const char* DeckControls::loopLabel(int index) {
@@ -53,6 +58,8 @@ void DeckControls::pressLoop(int index, bool selected) {
   }
   if (selected) releaseLoops(index);
   deck_.loop(loopType(index), selected);
+  // Without a tempo the deck sets no loop: the button must not light for one.
+  if (selected && deck_.loopStart() == deck_.loopEnd()) button.setValueSilently(0);
 }
 
 int DeckControls::selectedLoop() const {

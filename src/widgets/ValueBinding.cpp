@@ -9,6 +9,9 @@
 namespace gm {
 
 void ValueBinding::bind(QAbstractSlider& control, BoundedValue& model) {
+  // A slider clicked would otherwise keep the keyboard: the DJ's next Home, End or arrow key would
+  // throw the value instead of reaching the shortcuts.
+  control.setFocusPolicy(Qt::NoFocus);
   control.setRange(model.minimum(), model.maximum());
   control.setValue(model.value());
   control.setEnabled(model.enabled());

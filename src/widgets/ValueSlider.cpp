@@ -29,6 +29,9 @@ ValueSlider::ValueSlider(BoundedValue& model, TextFormat format, Scale scale, Qt
     : QSlider(orientation, parent), model_(model), format_(format), scale_(scale), handleStyle_(new ValueSliderStyle) {
   handleStyle_->setParent(this);
   setStyle(handleStyle_);
+  // Clicked, the slider must not keep the keyboard: a DJ's Home, End or arrow key meant for a
+  // shortcut would otherwise throw the pitch of the deck touched last.
+  setFocusPolicy(Qt::NoFocus);
   if (scale_ == Scale::Logarithmic) {
     setRange(0, kLogPositions);
   } else {
@@ -51,7 +54,15 @@ ValueSlider::ValueSlider(BoundedValue& model, TextFormat format, Scale scale, Qt
   });
 }
 
-QString ValueSlider::valueText() const { return format_(model_.value()); }
+QString ValueSlider::valueText() const {
+  return valueShown_ ? format_(model_.value()) : QString::fromLatin1(kNoValueText);
+}
+
+void ValueSlider::setValueShown(bool shown) {
+  if (shown == valueShown_) return;
+  valueShown_ = shown;
+  update();
+}
 
 int ValueSlider::positionForValue(int value) const {
   if (scale_ == Scale::Linear) return value;

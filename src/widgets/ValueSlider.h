@@ -18,8 +18,12 @@ class ValueSlider : public QSlider {
 
   BoundedValue& model() const { return model_; }
   Scale scale() const { return scale_; }
-  // The text shown for the model's current value.
+  // The text on the handle: the model's value in the quantity's unit, or kNoValueText.
   QString valueText() const;
+  // [main-thread] Whether there is a value to show (a deck without a tempo has none): without one
+  // the handle reads kNoValueText and the model's value only keeps the handle's place.
+  void setValueShown(bool shown);
+  static constexpr const char* kNoValueText = "---";
 
   // Slider position <-> model value; the identity on a linear scale.
   int positionForValue(int value) const;
@@ -43,6 +47,7 @@ class ValueSlider : public QSlider {
   BoundedValue& model_;
   const TextFormat format_;
   const Scale scale_;
+  bool valueShown_ = true;
   ValueSliderStyle* handleStyle_;  // owned as a child object
 };
 

@@ -26,6 +26,7 @@
 #include "tracks/ui/DeckPanel.h"
 #include "tracks/ui/TrackNavigator.h"
 #include "tracks/ui/WaveformView.h"
+#include "widgets/BpmSlider.h"
 
 using namespace gm;
 
@@ -118,6 +119,7 @@ class DeckPanelTest : public QObject {
   void dropsAreRefusedWhileTheDeckPlays();
   void playButtonFollowsTheDeck();
   void loopButtonsActOnlyWhilePlaying();
+  void loopButtonsAndTempoTextFollowANewTrack();
   void navigatorSeeksWhereClickedAndDragged();
   void wheelOverTheWaveformJogs();
   void pitchControlsAndSyncMoveSliderDeckAndTexts();
@@ -253,6 +255,36 @@ void DeckPanelTest::loopButtonsActOnlyWhilePlaying() {
   }
   QCOMPARE(rig.deckA.loopStart(), 0);
   QCOMPARE(rig.deckA.loopEnd(), 0);
+}
+
+void DeckPanelTest::loopButtonsAndTempoTextFollowANewTrack() {
+  DeckRig& rig = *rig_;
+  auto* tempo = rig.find<BpmSlider>("deckA.bpmSlider");
+  QCOMPARE(tempo->valueText(), QString("---"));  // an empty deck has no tempo, whatever the slider's place
+  QVERIFY(load(rig.deckA, *rig.panel, track120_));
+  QCOMPARE(tempo->valueText(), QString("---"));  // this rig detects no tempo
+  QVERIFY(rig.deckA.play());
+  QPushButton* oneBeat = rig.button("deckA.loop.1");
+  QTest::mouseClick(oneBeat, Qt::LeftButton);  // no tempo, no loop: the button does not light
+  QVERIFY(!oneBeat->isChecked());
+  rig.controlsA.bpmSlider().setValue(12000);
+  QCOMPARE(tempo->valueText(), QString("120.00 BPM"));
+  QTest::mouseClick(oneBeat, Qt::LeftButton);
+  QVERIFY(oneBeat->isChecked());
+
+  rig.deckA.pause();
+  QVERIFY(load(rig.deckA, *rig.panel, track126_));  // the new track has no loop and no tempo yet
+  QCOMPARE(tempo->valueText(), QString("---"));
+  QVERIFY(!oneBeat->isChecked());
+  rig.controlsA.bpmSlider().setValue(12600);
+  QVERIFY(rig.deckA.play());
+  // Nothing is selected any more, so there is nothing to double or halve.
+  QTest::mouseClick(rig.button("deckA.loopDouble"), Qt::LeftButton);
+  QTest::mouseClick(rig.button("deckA.loopHalve"), Qt::LeftButton);
+  for (int i = 0; i < DeckControls::kLoopButtons; ++i) {
+    QVERIFY(!rig.button(QString("deckA.loop.") + DeckControls::loopLabel(i))->isChecked());
+  }
+  QCOMPARE(rig.deckA.loopStart(), rig.deckA.loopEnd());
 }
 
 void DeckPanelTest::navigatorSeeksWhereClickedAndDragged() {

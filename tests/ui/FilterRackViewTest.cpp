@@ -1,9 +1,9 @@
-// A deck's filter rack in the window: slot groups, the "On" toggle and the controls panels, driven
-// by the mouse and by events.
+// A deck's filter rack in the window: slot tiles headed by the "On" toggle and the plug-in's name,
+// and the controls panels, driven by the mouse and by events.
 
 #include <QDir>
 #include <QFile>
-#include <QGroupBox>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -57,19 +57,23 @@ void FilterRackViewTest::slotsShowTheirPluginsAndFollowTheirModels() {
   view.show();
   QCOMPARE(events.size(), std::size_t(6));
 
-  const QList<QGroupBox*> groups = view.widget()->findChildren<QGroupBox*>();
+  const QList<QFrame*> groups = view.widget()->findChildren<QFrame*>("filterSlot");
   QCOMPARE(groups.size(), 2);
-  QCOMPARE(groups[0]->title(), rack.slots()[0]->name());
-  QCOMPARE(groups[1]->title(), rack.slots()[1]->name());
+  QCOMPARE(groups[0]->findChild<QLabel*>("name")->text(), rack.slots()[0]->name());
+  QCOMPARE(groups[1]->findChild<QLabel*>("name")->text(), rack.slots()[1]->name());
 
   for (std::size_t index = 0; index < 2; ++index) {
     FilterSlot& slot = *rack.slots()[index];
-    QGroupBox* group = groups[int(index)];
+    QFrame* group = groups[int(index)];
     QPushButton* on = group->findChild<QPushButton*>();
     QCOMPARE(on->text(), QString("On"));
     QVERIFY(!on->isChecked());
+    // The face beside the text: dark while off, lit amber like every other toggle when on.
+    auto face = [on] { return on->grab().toImage().pixelColor(3, on->height() / 2); };
+    QVERIFY(face().lightness() < 80);
     QTest::mouseClick(on, Qt::LeftButton);
     QVERIFY(slot.isOn());
+    QVERIFY2(face().red() > 200 && face().green() > 120 && face().blue() < 80, qPrintable(face().name()));
     slot.toggle(0);
     QVERIFY(!on->isChecked());
 

@@ -185,10 +185,18 @@ class MixerStripTest : public QObject {
     const QStringList names = {"cueA", "cueB", "headphoneMasterLevel", "headphoneCueLevel"};
     for (const QString& name : names) QVERIFY2(rig.find<QWidget>(name)->isEnabled(), qPrintable(name));
     const QImage litKnob = rig.find<Knob>("headphoneCueLevel")->grab().toImage();
+    // The face of a cue button beside its text: lit amber for the deck pre-listened to.
+    auto face = [&rig](const char* name) {
+      QPushButton* button = rig.find<QPushButton>(name);
+      return button->grab().toImage().pixel(3, button->height() / 2);
+    };
+    rig.app.cueButton(Application::kDeckA).setValue(1);
+    QVERIFY(face("cueA") != face("cueB"));
     rig.app.settings().setValue("AHIL", QString(kHeadphonesDisabled));
     rig.app.useSettings();  // the audio restarts without headphones
     QVERIFY(rig.app.engine()->headphonesOff());
     for (const QString& name : names) QVERIFY2(!rig.find<QWidget>(name)->isEnabled(), qPrintable(name));
+    QCOMPARE(face("cueA"), face("cueB"));  // greyed out alike, whichever was lit
     QVERIFY(rig.find<Knob>("headphoneCueLevel")->grab().toImage() != litKnob);  // drawn greyed
     QVERIFY(rig.find<QWidget>("mixerA.gain")->isEnabled());
     QVERIFY(rig.find<QWidget>("crossFader")->isEnabled());

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QPalette>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyleFactory>
 #include <QVBoxLayout>
@@ -21,6 +22,18 @@
 #include "tracks/ui/WaveformView.h"
 
 namespace gm {
+namespace {
+
+// Height beyond the parts' minimums goes to the waveforms and the console alike: on a large screen
+// the waveforms grow for beat matching by eye, and the faders grow for finer moves.
+constexpr int kTrackViewsStretch = 1;
+constexpr int kConsoleStretch = 1;
+constexpr int kDeckPanelStretch = 3;
+constexpr int kFilterRackStretch = 2;
+// The first size on a screen that has the room; the window never opens larger than the screen.
+constexpr QSize kPreferredSize(1400, 860);
+
+}  // namespace
 
 MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent), app_(app) {
   setWindowTitle("GrooveMangler - " + msg(Msg::AppDescription));
@@ -32,14 +45,8 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(6, 4, 6, 4);
   column->setSpacing(4);
-  column->addWidget(buildTrackViews());
-  auto* row = new QHBoxLayout;
-  row->addWidget(buildDeckPanel(Application::kDeckA), 3);
-  row->addWidget(new FilterRackView(app_.filterRack(Application::kDeckA), &app_.events(), this), 2);
-  row->addWidget(new MixerStrip(app_, this), 2);
-  row->addWidget(new FilterRackView(app_.filterRack(Application::kDeckB), &app_.events(), this), 2);
-  row->addWidget(buildDeckPanel(Application::kDeckB), 3);
-  column->addLayout(row, 1);
+  column->addWidget(buildTrackViews(), kTrackViewsStretch);
+  column->addWidget(buildConsole(), kConsoleStretch);
   setCentralWidget(central);
 
   status_ = new QLabel(app_.status().text(), this);
@@ -50,7 +57,7 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   statusBar()->addPermanentWidget(clock_);
   connect(&app_.status(), &StatusLine::shown, status_, &QLabel::setText);
   connect(&app_, &Application::clockChanged, clock_, &QLabel::setText);
-  resize(1400, 860);
+  resize(kPreferredSize.boundedTo(screen()->availableSize()));
 }
 
 MainWindow::~MainWindow() = default;
@@ -82,11 +89,35 @@ QWidget* MainWindow::buildTrackViews() {
   grid->addWidget(new WaveformView(deckB, views), 2, 0, 1, 2);
   grid->addWidget(new TrackNavigator(deckA, views), 3, 0);
   grid->addWidget(new TrackNavigator(deckB, views), 3, 1);
+  grid->setRowStretch(1, 1);  // the waveforms take the height the views are given
+  grid->setRowStretch(2, 1);
   return views;
+}
+
+// Deck A's panel and filter rack, the mixer strip, deck B's rack and panel, as on a club console.
+// Room beyond what every part needs goes to the deck panels and the racks (longer faders, wider
+// filter sliders); the mixer keeps its size.
+QWidget* MainWindow::buildConsole() {
+  auto* console = new QWidget(this);
+  auto* row = new QHBoxLayout(console);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(4);
+  row->addWidget(buildDeckPanel(Application::kDeckA), kDeckPanelStretch);
+  row->addWidget(buildFilterRack(Application::kDeckA), kFilterRackStretch);
+  row->addWidget(new MixerStrip(app_, console), 0);
+  row->addWidget(buildFilterRack(Application::kDeckB), kFilterRackStretch);
+  row->addWidget(buildDeckPanel(Application::kDeckB), kDeckPanelStretch);
+  return console;
 }
 
 QWidget* MainWindow::buildDeckPanel(int deck) {
   return new DeckPanel(app_.deck(deck), app_.deckControls(deck), this);
+}
+
+QWidget* MainWindow::buildFilterRack(int deck) {
+  auto* rack = new FilterRackView(app_.filterRack(deck), &app_.events(), this);
+  rack->setObjectName(deck == Application::kDeckA ? "deckA.filters" : "deckB.filters");
+  return rack;
 }
 
 void MainWindow::closeAll() {

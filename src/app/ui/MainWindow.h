@@ -32,7 +32,9 @@ class MainWindow : public QMainWindow {
  private:
   void buildMenus();
   QWidget* buildTrackViews();
+  QWidget* buildConsole();
   QWidget* buildDeckPanel(int deck);
+  QWidget* buildFilterRack(int deck);
 
   Application& app_;
   SettingsWindow* settingsWindow_ = nullptr;

@@ -14,6 +14,7 @@
 #include "app/Application.h"
 #include "core/CatalogTable.h"
 #include "app/MixerChannel.h"
+#include "widgets/ConsoleStyle.h"
 #include "widgets/ValueBinding.h"
 #include "widgets/GainSlider.h"
 #include "widgets/Knob.h"
@@ -22,7 +23,9 @@ namespace gm {
 namespace {
 
 constexpr int kKnobSizeIndex = 1;  // 32 pixels: five rows of knobs above a tall fader
-constexpr int kFaderMinHeight = 150;
+// Short enough that the whole console fits under the waveforms on a 1280 x 720 screen; the fader
+// takes every pixel the window gives the strip beyond that.
+constexpr int kFaderMinHeight = 110;
 constexpr int kMeterWidth = 14;
 constexpr int kMeterScale = 1000;
 
@@ -31,16 +34,13 @@ constexpr std::uint32_t kBandKnobRgb = 0xE66800;
 constexpr std::uint32_t kPanKnobRgb = 0x3A8FD0;
 constexpr std::uint32_t kPhonesKnobRgb = 0x28B8E8;
 
-const char* const kStripStyle = R"(
+// The strip's own look on top of the console's shared keys.
+const char* const kStripRules = R"(
 MixerStrip { background: #202024; }
-QPushButton { background: #34343a; color: #e6e6e6; border: 1px solid #4a4a52; border-radius: 3px;
-              padding: 2px 4px; font-size: 8pt; font-weight: bold; }
-QPushButton:hover { border-color: #8a8a94; }
-QPushButton:disabled { color: #5e5e66; background: #2a2a2e; border-color: #38383e; }
+QPushButton { padding: 2px 4px; font-size: 8pt; font-weight: bold; }
 QPushButton[role="kill"] { min-width: 16px; max-width: 20px; color: #c07070; }
 QPushButton[role="kill"]:checked { background: #e02828; color: white; border-color: #ff8080; }
 QPushButton[role="mute"]:checked { background: #d04040; color: white; border-color: #ff9090; }
-QPushButton[role="cue"]:checked { background: #ff9a1f; color: black; border-color: #ffc070; }
 QLabel[role="caption"] { color: #8a8a94; font-size: 7pt; font-weight: bold; }
 QLabel[role="channel"] { color: #e0e0e0; font-size: 11pt; font-weight: bold; }
 QSlider#crossFader::groove:horizontal { height: 6px; background: #101012; border: 1px solid #4a4a52;
@@ -90,7 +90,7 @@ QLabel* caption(const QString& text, const char* role, QWidget* parent) {
 MixerStrip::MixerStrip(Application& app, QWidget* parent) : QFrame(parent), app_(app) {
   setObjectName("mixerStrip");
   setFrameShape(QFrame::StyledPanel);
-  setStyleSheet(kStripStyle);
+  setStyleSheet(console_style::buttonSheet(kStripRules));
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(6, 4, 6, 4);
   grid->setHorizontalSpacing(8);
@@ -183,7 +183,8 @@ QWidget* MixerStrip::buildCentre() {
   }
   column->addLayout(cues);
   auto* levels = new QGridLayout;
-  levels->setSpacing(1);
+  levels->setHorizontalSpacing(6);  // the two captions never run into each other
+  levels->setVerticalSpacing(1);
   levels->addWidget(makeKnob(app_.headphoneMasterLevel(), {}, "headphoneMasterLevel", kPhonesKnobRgb, centre), 0, 0,
                     Qt::AlignHCenter);
   levels->addWidget(makeKnob(app_.headphoneCueLevel(), {}, "headphoneCueLevel", kPhonesKnobRgb, centre), 0, 1,

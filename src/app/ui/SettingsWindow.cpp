@@ -14,13 +14,20 @@
 #include "plugins/ui/PluginPage.h"
 
 namespace gm {
+namespace {
+
+constexpr int kPageListMaxWidth = 150;
+// Room for a plug-in list beside a preferences panel whose sliders keep a usable travel.
+constexpr QSize kDefaultSize(760, 420);
+
+}  // namespace
 
 SettingsWindow::SettingsWindow(Application& app, QWidget* parent) : QWidget(parent, Qt::Window), app_(app) {
   setWindowTitle(msg(Msg::SettingsTitle));
   setObjectName("WSET");
   pageList_ = new QListWidget(this);
   pageList_->setObjectName("pageList");
-  pageList_->setMaximumWidth(180);
+  pageList_->setMaximumWidth(kPageListMaxWidth);
   pages_ = new QStackedWidget(this);
   connect(pageList_, &QListWidget::currentRowChanged, pages_, &QStackedWidget::setCurrentIndex);
 
@@ -35,7 +42,7 @@ SettingsWindow::SettingsWindow(Application& app, QWidget* parent) : QWidget(pare
   addPage(msg(Msg::PageBeatDetectors), new PluginPage(app_.pluginHost(), "BeatDetectors", this));
   addPage(msg(Msg::PageFilters), new PluginPage(app_.pluginHost(), "Filters", this));
   pageList_->setCurrentRow(0);
-  resize(640, 360);
+  resize(kDefaultSize);
 }
 
 void SettingsWindow::addPage(const QString& title, QWidget* page) {
@@ -44,6 +51,11 @@ void SettingsWindow::addPage(const QString& title, QWidget* page) {
 }
 
 void SettingsWindow::open() {
+  // Opened afresh, the window comes up over the middle of the main window, where the DJ looks;
+  // already open, it stays where the DJ put it.
+  if (!isVisible() && parentWidget() != nullptr) {
+    move(parentWidget()->frameGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+  }
   show();
   raise();
   activateWindow();

@@ -1,7 +1,8 @@
 #pragma once
-// Shows a deck's filter rack: a scrolling column of one framed group per slot, titled with the
-// plug-in's name, holding the "On" toggle and the plug-in's controls panel. The slots register
-// their events the first time the rack is shown.
+// Shows a deck's filter rack: a column of one framed slot per plug-in, headed by its "On" toggle
+// and its name, with the plug-in's controls stacked under them. The rack is always as wide as its
+// slots need, so no control is ever cut at the side; a rack taller than its room scrolls up and
+// down. The slots register their events the first time the rack is shown.
 
 #include <QScrollArea>
 
@@ -16,10 +17,15 @@ class FilterRackView : public QScrollArea {
   // `events` may be null (no event registration). Rack and list must outlive the view.
   FilterRackView(FilterRack& rack, EventList* events, QWidget* parent = nullptr);
 
+  QSize minimumSizeHint() const override;
+  QSize sizeHint() const override;
+
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
+  int widthForSlots() const;
+
   FilterRack& rack_;
   EventList* events_;
 };

@@ -16,6 +16,7 @@
 #include "tracks/DeckControls.h"
 #include "tracks/ui/TrackDrop.h"
 #include "widgets/BpmSlider.h"
+#include "widgets/ConsoleStyle.h"
 #include "widgets/PitchSlider.h"
 
 namespace gm {
@@ -24,13 +25,10 @@ namespace {
 constexpr int kPitchFaderMinHeight = 230;
 constexpr int kPitchFaderTicks = 10;  // a tick every tenth of the range, centre included
 
-const char* const kPanelStyle = R"(
-QPushButton { background: #34343a; color: #e6e6e6; border: 1px solid #4a4a52; border-radius: 3px;
-              padding: 3px 5px; font-size: 9pt; min-width: 22px; min-height: 18px; }
-QPushButton:hover { border-color: #8a8a94; }
-QPushButton:pressed { background: #5a5a62; }
-QPushButton:checked { background: #ff9a1f; color: black; border-color: #ffc070; }
-QPushButton:disabled { color: #6e6e76; }
+// The panel's own look on top of the console's shared keys. Buttons are never narrower than their
+// text: a loop length cut to "1/1" would read as another length.
+const char* const kPanelRules = R"(
+QPushButton { padding: 3px 5px; font-size: 9pt; min-height: 18px; }
 QPushButton[role="play"], QPushButton[role="cue"] { font-size: 12pt; font-weight: bold; min-height: 30px; }
 QPushButton[role="play"]:checked { background: #2fbf4f; border-color: #70e890; color: black; }
 QPushButton[role="cue"], QPushButton[role="sync"] { color: #40c8ff; font-weight: bold; }
@@ -49,7 +47,7 @@ DeckPanel::DeckPanel(Deck& deck, DeckControls& controls, QWidget* parent)
     : QFrame(parent), deck_(deck), controls_(controls) {
   setObjectName(name("panel"));
   setFrameShape(QFrame::StyledPanel);
-  setStyleSheet(kPanelStyle);
+  setStyleSheet(console_style::buttonSheet(kPanelRules));
 
   auto* controlsColumn = new QVBoxLayout;
   controlsColumn->setSpacing(5);
@@ -70,6 +68,12 @@ DeckPanel::DeckPanel(Deck& deck, DeckControls& controls, QWidget* parent)
   bpmSlider->setObjectName(name("bpmSlider"));
   bpmSlider->setToolTip("The track's own tempo; the beat grid and the loops follow it.");
   bpmRow->addWidget(bpmSlider, 1);
+  // Without a tempo the deck reads "---", and so does the slider: its place is the last track's
+  // tempo or its minimum, neither of which is this track's.
+  auto showTempoKnown = [this, bpmSlider] { bpmSlider->setValueShown(deck_.bpm() != 0); };
+  connect(&deck_, &Deck::bpmChanged, bpmSlider, showTempoKnown);
+  connect(&deck_, &Deck::currentBpmChanged, bpmSlider, showTempoKnown);
+  showTempoKnown();
   controlsColumn->addLayout(bpmRow);
   controlsColumn->addWidget(buildTransport());
   controlsColumn->addWidget(buildLoops());
