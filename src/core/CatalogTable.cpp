@@ -80,6 +80,7 @@ constexpr Entry kBuiltIn[] = {
      "Slightly slow the track for an instant for fine beat matching. Keep the button pressed for longer effect."},
     {Msg::BendUpHelp,
      "Slightly fasten the track for an instant for fine beat matching. Keep the button pressed for longer effect."},
+    {Msg::ResampledTitle, "%1 (resampled from %2 Hz)"},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

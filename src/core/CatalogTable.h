@@ -61,6 +61,7 @@ enum class Msg : int {
   PageFilters,
   BendDownHelp,
   BendUpHelp,
+  ResampledTitle,
   Count  // keep last
 };
 
