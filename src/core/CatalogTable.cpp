@@ -87,6 +87,7 @@ constexpr Entry kBuiltIn[] = {
     {Msg::StatusFileNotSaved, "Could not save %1 (%2): the previous copy is kept."},
     {Msg::StatusPluginsRefused, "Plug-ins not loaded: %1."},
     {Msg::StatusOutputUnderflows, "%1 fell behind the sound device: %2 gaps in the sound so far."},
+    {Msg::ResampledTitle, "%1 (resampled from %2 Hz)"},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

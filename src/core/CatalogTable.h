@@ -66,6 +66,7 @@ enum class Msg : int {
   StatusFileNotSaved,
   StatusPluginsRefused,
   StatusOutputUnderflows,
+  ResampledTitle,
   Count  // keep last
 };
 

@@ -132,6 +132,10 @@ void Deck::onLoadFinished(const std::shared_ptr<SampleData>& sample) {
   if (!playing()) setPosition(0);
   if (sample->detectedBpm != 0) setDetectedBpm(sample->detectedBpm);
   loader_.post([this] { MainThread::post(this, [this] { onAnalysisFinished(); }); });
+  if (sample->sourceSampleRate != sample->sampleRate) {
+    title_ = msg(Msg::ResampledTitle).arg(title_).arg(sample->sourceSampleRate);
+    Q_EMIT titleChanged(title_);
+  }
   Q_EMIT loaded();
 }
 

@@ -14,6 +14,7 @@ extern "C" {
 #include <libavutil/dict.h>
 #include <libavutil/log.h>
 #include <libavutil/mathematics.h>
+#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
@@ -30,6 +31,11 @@ constexpr int64_t kReserveFraction = 50;
 
 // Demuxers whose stream duration is the exact number of samples in the file.
 constexpr std::array<const char*, 5> kExactLengthFormats = {"wav", "w64", "aiff", "flac", "ogg"};
+
+// Precision of the SoX resampling engine in bits: its "high quality" setting. Its filter errors lie
+// below the rounding noise of the 16-bit output (a resampled sine comes out at the 16-bit limit of
+// about 94 dB signal to noise, up to 20 kHz); more bits only cost time.
+constexpr double kResamplingPrecisionBits = 20.0;
 
 // Once more than this many decode errors follow each other while draining, the rest is given up.
 constexpr int kMaxDrainErrors = 16;
@@ -115,7 +121,7 @@ bool MediaDecoder::openFile(const std::string& path, std::string* error) {
   if (!openDecoder(error)) return false;
   // Decode the first frame now, so a file that opens but yields no audio is refused here and the
   // rate and channel count are known even for codecs that state them only in their frames.
-  if (!fillPending() || sampleRate_ <= 0 || outputChannels_ <= 0) {
+  if (!fillPending() || sourceRate_ <= 0 || outputChannels_ <= 0) {
     *error = audioPacketsRead_ == 0 ? "No audio in file" : "Unsupported or damaged file";
     return false;
   }
@@ -142,7 +148,7 @@ bool MediaDecoder::openDecoder(std::string* error) {
   }
   if (!createCodec(error)) return false;
   // Both may still be unknown here for some codecs; the first decoded frame fills them in.
-  sampleRate_ = codec_->sample_rate;
+  sourceRate_ = codec_->sample_rate;
   const int sourceChannels = codec_->ch_layout.nb_channels;
   outputChannels_ = sourceChannels <= 0 ? 0 : (sourceChannels == 1 ? 1 : 2);
   return true;
@@ -174,19 +180,24 @@ bool MediaDecoder::createCodec(std::string* error) {
 
 void MediaDecoder::estimateFrameCount() {
   const AVStream* stream = format_->streams[streamIndex_];
-  frameCount_ = 0;
+  sourceFrameCount_ = 0;
   frameCountIsExact_ = false;
-  if (sampleRate_ <= 0) return;
-  const AVRational perFrame{1, sampleRate_};
+  if (sourceRate_ <= 0) return;
+  const AVRational perFrame{1, sourceRate_};
   if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
-    frameCount_ = av_rescale_q(stream->duration, stream->time_base, perFrame);
+    sourceFrameCount_ = av_rescale_q(stream->duration, stream->time_base, perFrame);
     frameCountIsExact_ = isExactLengthFormat(format_);
     // Ogg counts Opus's pre-skip in its duration, but the decoder drops those frames.
     if (frameCountIsExact_ && stream->codecpar->initial_padding > 0)
-      frameCount_ = std::max<int64_t>(0, frameCount_ - stream->codecpar->initial_padding);
+      sourceFrameCount_ = std::max<int64_t>(0, sourceFrameCount_ - stream->codecpar->initial_padding);
   } else if (format_->duration != AV_NOPTS_VALUE && format_->duration > 0) {
-    frameCount_ = av_rescale(format_->duration, sampleRate_, AV_TIME_BASE);
+    sourceFrameCount_ = av_rescale(format_->duration, sourceRate_, AV_TIME_BASE);
   }
+}
+
+int64_t MediaDecoder::frameCount() const {
+  if (sourceRate_ <= 0 || outputRate_ == sourceRate_) return sourceFrameCount_;
+  return av_rescale(sourceFrameCount_, outputRate_, sourceRate_);
 }
 
 void MediaDecoder::closeFile() {
@@ -198,14 +209,17 @@ void MediaDecoder::closeFile() {
 }
 
 int64_t MediaDecoder::reserveFrameCount() const {
-  if (frameCountIsExact_) return frameCount_;
-  return frameCount_ + std::max<int64_t>(frameCount_ / kReserveFraction, sampleRate_);
+  const int64_t frames = frameCount();
+  if (frameCountIsExact()) return frames;
+  return frames + std::max<int64_t>(frames / kReserveFraction, sampleRate());
 }
 
-bool MediaDecoder::seekToStart() {
+bool MediaDecoder::seekToStart(Rate rate) {
   if (format_ == nullptr) return false;
+  const int wantedRate = rate == Rate::Source ? sourceRate_ : kStandardRate;
   // Nothing handed out since the file was opened: the decoder is still exactly at the start.
-  if (atStart_) return true;
+  if (atStart_ && wantedRate == outputRate_) return true;
+  outputRate_ = wantedRate;
   resetDecodeState();
   AVStream* stream = format_->streams[streamIndex_];
   int64_t start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
@@ -332,7 +346,7 @@ void MediaDecoder::finishStream() {
 
 void MediaDecoder::convertFrame() {
   if (frame_->nb_samples <= 0) return;
-  if (sampleRate_ <= 0) sampleRate_ = frame_->sample_rate;
+  if (sourceRate_ <= 0) sourceRate_ = frame_->sample_rate;
   if (outputChannels_ <= 0) outputChannels_ = frame_->ch_layout.nb_channels == 1 ? 1 : 2;
   // A frame the resampler cannot take (unknown format, no channels) is dropped like a damaged packet.
   if (!resamplerMatchesFrame() && !configureResampler()) return;
@@ -370,12 +384,14 @@ bool MediaDecoder::configureResampler() {
     rc = av_channel_layout_copy(&inLayout, &frameLayout);
   av_channel_layout_default(&outLayout, outputChannels_);
   if (rc >= 0) {
-    // Output rate = the track's rate: only a rate change in the middle of a stream is resampled.
-    rc = swr_alloc_set_opts2(&resampler_, &outLayout, AV_SAMPLE_FMT_S16, sampleRate_, &inLayout,
+    rc = swr_alloc_set_opts2(&resampler_, &outLayout, AV_SAMPLE_FMT_S16, outputRate_, &inLayout,
                              static_cast<AVSampleFormat>(frame_->format), frame_->sample_rate, 0, nullptr);
   }
   av_channel_layout_uninit(&inLayout);
   av_channel_layout_uninit(&outLayout);
+  // At the output rate the converter only changes the sample format and the channels: no resampler
+  // (and none of its options) comes near those frames.
+  if (rc >= 0 && frame_->sample_rate != outputRate_ && !setResamplingQuality()) rc = AVERROR(EINVAL);
   if (rc >= 0) rc = swr_init(resampler_);
   if (rc < 0) {
     swr_free(&resampler_);
@@ -387,6 +403,14 @@ bool MediaDecoder::configureResampler() {
   resamplerInputOrder_ = static_cast<int>(frameLayout.order);
   resamplerInputMask_ = frameLayout.order == AV_CHANNEL_ORDER_NATIVE ? frameLayout.u.mask : 0;
   return true;
+}
+
+bool MediaDecoder::setResamplingQuality() {
+  // Filtering in floating point: with 16-bit samples inside, the SoX engine would add dither from
+  // a time-seeded generator, and the same file would decode differently on every load.
+  return av_opt_set_int(resampler_, "resampler", SWR_ENGINE_SOXR, 0) >= 0 &&
+         av_opt_set_double(resampler_, "precision", kResamplingPrecisionBits, 0) >= 0 &&
+         av_opt_set_sample_fmt(resampler_, "internal_sample_fmt", AV_SAMPLE_FMT_FLTP, 0) >= 0;
 }
 
 void MediaDecoder::flushResampler() {

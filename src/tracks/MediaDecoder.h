@@ -14,17 +14,26 @@ struct SwrContext;
 
 namespace gm {
 
-// Decodes one audio file into interleaved signed 16-bit PCM (native byte order) at the file's own
-// sample rate. Mono files are delivered as 1 channel; everything with two or more channels is
-// delivered as stereo (more than two are downmixed). One instance is used by one thread at a time.
+// Decodes one audio file into interleaved signed 16-bit PCM (native byte order) at 44100 Hz, the
+// rate the decks count beats and loops in. Mono files are delivered as 1 channel; everything with
+// two or more channels is delivered as stereo (more than two are downmixed). One instance is used by
+// one thread at a time.
 //
-// Length: frameCount() is exact only where the container states it (WAV, AIFF, FLAC, Ogg);
-// elsewhere it is an estimate from the duration that can be off in either direction (MP3 by a few
-// thousand frames, more for VBR files without a header). Callers must treat the number of frames
+// Rate: files at 44100 Hz pass without any resampling, bit for bit. Files at other rates (Opus is
+// always 48 kHz) go through libswresample's SoX engine at its high-quality setting, filtering in
+// floating point so that the output is deterministic (no dither). seekToStart(Rate::Source) delivers the
+// file's own rate instead, for what must not depend on the resampler (the track key).
+//
+// Length: frameCount() is exact only where the container states it (WAV, AIFF, FLAC, Ogg) and the
+// file is not resampled; elsewhere it is an estimate that can be off in either direction (MP3 by a
+// few thousand frames, more for VBR files without a header). Callers must treat the number of frames
 // that pull() actually delivers as the track length: reserve reserveFrameCount() frames and keep
 // pulling until pull() returns 0 rather than stopping at the estimate.
 class MediaDecoder {
  public:
+  static constexpr int kStandardRate = 44100;
+  enum class Rate { Standard, Source };
+
   // Returns nullptr and a short human-readable reason in *error (if error is not null) when the
   // file cannot be opened, holds no audio stream, has no decoder, or yields no audio at all.
   static std::unique_ptr<MediaDecoder> open(const std::string& path, std::string* error);
@@ -34,20 +43,27 @@ class MediaDecoder {
   MediaDecoder& operator=(const MediaDecoder&) = delete;
 
   // Frame count of the stream at sampleRate(); 0 when the file states no duration at all.
-  int64_t frameCount() const { return frameCount_; }
-  // True when frameCount() comes from a container that records the length exactly.
-  bool frameCountIsExact() const { return frameCountIsExact_; }
+  int64_t frameCount() const;
+  // True when frameCount() comes from a container that records the length exactly and no
+  // resampling stands between it and the frames delivered.
+  bool frameCountIsExact() const { return frameCountIsExact_ && outputRate_ == sourceRate_; }
   // frameCount() plus headroom for estimated lengths: reserving this many frames makes growing
   // the destination during decoding a rare event (it must still be handled).
   int64_t reserveFrameCount() const;
 
-  int sampleRate() const { return sampleRate_; }
+  // The rate of the frames pull() delivers: kStandardRate, or the file's own after a restart with
+  // Rate::Source.
+  int sampleRate() const { return outputRate_; }
+  // The file's own rate.
+  int sourceSampleRate() const { return sourceRate_; }
+  // The file's frames reach the standard rate only through the resampler.
+  bool resampled() const { return sourceRate_ != kStandardRate; }
   int channels() const { return outputChannels_; }
   int bytesPerFrame() const { return outputChannels_ * 2; }
 
-  // Restarts decoding at frame 0. Returns false if the file can no longer be read; the decoder is
-  // then at the end of the stream.
-  bool seekToStart();
+  // Restarts decoding at frame 0, delivering frames at `rate` from then on. Returns false if the
+  // file can no longer be read; the decoder is then at the end of the stream.
+  bool seekToStart(Rate rate = Rate::Standard);
 
   // Fills up to maxBytes of buffer with whole frames and returns the byte count. Returns 0 at the
   // end of the stream, after an unrecoverable error, or when maxBytes is smaller than one frame.
@@ -69,6 +85,7 @@ class MediaDecoder {
   void convertFrame();
   bool resamplerMatchesFrame() const;
   bool configureResampler();
+  bool setResamplingQuality();
   void flushResampler();
   bool ensurePendingCapacity(int64_t frames);
   void resetDecodeState();
@@ -80,9 +97,10 @@ class MediaDecoder {
   SwrContext* resampler_ = nullptr;
   int streamIndex_ = -1;
 
-  int sampleRate_ = 0;
+  int sourceRate_ = 0;
+  int outputRate_ = kStandardRate;
   int outputChannels_ = 0;
-  int64_t frameCount_ = 0;
+  int64_t sourceFrameCount_ = 0;  // at sourceRate_
   bool frameCountIsExact_ = false;
 
   // The input format the resampler was configured for; a change mid-stream rebuilds it.

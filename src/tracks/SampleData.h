@@ -1,6 +1,9 @@
 #pragma once
 // One decoded track with its analysis arrays, owned by the deck that loaded it. The loader fills it
-// on its thread; the main thread meanwhile reads only the overview words below `overviewCount`.
+// on its thread; the main thread meanwhile reads only the overview words below `overviewCount`, the
+// `loadEnded` flag and the fields that stay as they were when the record was handed over (frames,
+// byteSize, blockCount and the rates). A load whose length differs from the memory reserved for it
+// ends in a new record of the exact length, so those fields never change under a reader.
 
 #include <atomic>
 #include <cstdint>
@@ -17,18 +20,26 @@ struct SampleData {
 
   // A zeroed record for `frames` frames; nullptr when the memory cannot be had.
   static std::shared_ptr<SampleData> allocate(std::int64_t frames);
+  // A record for the first `frames` frames of `pcm` (at most its size), which it takes over: the
+  // buffer stays where it is, so a voice playing it goes on undisturbed. nullptr (and `pcm` left
+  // alone) when the memory for the other arrays cannot be had.
+  static std::shared_ptr<SampleData> adopt(std::vector<std::int16_t>& pcm, std::int64_t frames);
 
   std::vector<std::int16_t> pcm;  // frames × 2 interleaved samples, left then right
   std::int32_t byteSize = 0;      // frames × 4
   std::int32_t frames = 0;
-  std::int32_t seconds = 0;       // frames / the file's sample rate
-  std::int32_t sampleRate = 0;
+  std::int32_t seconds = 0;       // frames / sampleRate
+  std::int32_t sampleRate = 0;        // of pcm: always the decoder's standard rate, 44100 Hz
+  std::int32_t sourceSampleRate = 0;  // of the file; pcm was resampled from it when it differs
   std::int16_t maxSample = 0;     // over both channels
   std::int16_t minSample = 0;
   std::int32_t peak = 0;          // largest magnitude of the left channel
   // One word per 220-frame block: bits 31-16 the largest, bits 15-0 the smallest left sample.
   std::vector<std::uint32_t> overview;
   std::atomic<std::int32_t> overviewCount{0};  // words filled so far (release-published by the loader)
+  // Set (with release) once the loader has written everything: overviewCount is then final and
+  // equals blockCount.
+  std::atomic<bool> loadEnded{false};
   std::int32_t blockCount = 0;                 // frames / 220
   std::int32_t detectedBpm = 0;                // hundredths of BPM; 0 = none
   std::int32_t loadPercent = 0;

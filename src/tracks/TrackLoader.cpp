@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "tracks/MediaDecoder.h"
@@ -89,13 +90,40 @@ std::shared_ptr<SampleData> TrackLoader::decode(const std::string& path, const H
     return nullptr;
   }
   error.clear();
-  decoder->seekToStart();
+  // The key of a resampled track comes from a first pass over its opening at the file's own rate.
+  std::optional<TrackDigest> sourceDigest;
+  if (decoder->resampled()) sourceDigest = sourceRateDigest(*decoder);
+  if ((decoder->resampled() && !sourceDigest) || !decoder->seekToStart(MediaDecoder::Rate::Standard)) {
+    error = "Cannot read file";
+    return nullptr;
+  }
   std::shared_ptr<SampleData> sample = SampleData::allocate(decoder->reserveFrameCount());
   if (!sample) return nullptr;
   sample->sampleRate = decoder->sampleRate();
+  sample->sourceSampleRate = decoder->sourceSampleRate();
   hooks.attach(sample);
   if (!decodeInto(*decoder, sample, hooks)) return nullptr;
+  finish(*sample, sourceDigest);
+  // After the last word and field: the views take the overview as complete from here on.
+  sample->loadEnded.store(true, std::memory_order_release);
+  // The one report of 100 %, held back until now, hands the main thread the finished record.
+  sample->loadPercent = 100;
+  hooks.progress(sample);
   return sample;
+}
+
+std::optional<TrackDigest> TrackLoader::sourceRateDigest(MediaDecoder& decoder) {
+  if (!decoder.seekToStart(MediaDecoder::Rate::Source)) return std::nullopt;
+  std::vector<std::int16_t> opening(TrackKey::kHashedBytes / 2);
+  std::vector<std::int16_t> monoScratch(kMonoPullBytes / 2);
+  const std::size_t capacity = opening.size() / 2;
+  std::size_t frames = 0;
+  while (frames < capacity) {
+    const std::size_t pulled = pullStereoFrames(decoder, opening.data() + 2 * frames, capacity - frames, monoScratch);
+    if (pulled == 0) break;
+    frames += pulled;
+  }
+  return TrackKey::digest(opening.data(), frames * 4);
 }
 
 bool TrackLoader::decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>& sample, const Hooks& hooks) {
@@ -110,7 +138,7 @@ bool TrackLoader::decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>&
     done += frames;
     hooks.decoded(std::int32_t(done));
     const auto percent = std::int32_t(float(done) * 100.0f / float(capacity));
-    if (percent != sample->loadPercent) {
+    if (percent != sample->loadPercent && percent < 100) {
       sample->loadPercent = percent;
       hooks.progress(sample);
     }
@@ -124,45 +152,49 @@ bool TrackLoader::decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>&
     tail.resize(used + frames * 2);
     if (frames == 0) break;
   }
-  std::size_t decoded = done;
-  if (!tail.empty()) {
-    std::shared_ptr<SampleData> grown = grownCopy(*sample, std::int64_t(done + tail.size() / 2));
-    if (!grown) return false;
-    std::copy(tail.begin(), tail.end(), grown->pcm.begin() + std::ptrdiff_t(2 * done));
-    scanner.scan(*grown, grown->pcm.data() + 2 * done, tail.size() / 2);
-    hooks.attach(grown);
-    hooks.decoded(grown->frames);
-    sample = std::move(grown);
-    decoded = std::size_t(sample->frames);
+  if (!tail.empty() || done < capacity) {
+    // The track's length is the decoded count: the record becomes one of exactly that length.
+    std::shared_ptr<SampleData> exact = tail.empty() ? trimmedRecord(*sample, done) : grownRecord(*sample, tail);
+    if (!exact) return false;
+    scanner.scan(*exact, exact->pcm.data() + 2 * done, tail.size() / 2);
+    hooks.attach(exact);
+    hooks.decoded(exact->frames);
+    sample = std::move(exact);
   }
   scanner.store(*sample);
-  finish(*sample, std::int64_t(decoded));
-  if (sample->loadPercent != 100) {
-    sample->loadPercent = 100;
-    hooks.progress(sample);
-  }
   return true;
 }
 
-std::shared_ptr<SampleData> TrackLoader::grownCopy(const SampleData& sample, std::int64_t frames) {
-  std::shared_ptr<SampleData> grown = SampleData::allocate(frames);
+std::shared_ptr<SampleData> TrackLoader::grownRecord(const SampleData& sample, const std::vector<std::int16_t>& tail) {
+  std::shared_ptr<SampleData> grown = SampleData::allocate(std::int64_t(sample.frames) + std::int64_t(tail.size() / 2));
   if (!grown) return nullptr;
-  std::copy(sample.pcm.begin(), sample.pcm.end(), grown->pcm.begin());
-  const std::int32_t words = sample.overviewCount.load(std::memory_order_acquire);
-  std::copy_n(sample.overview.begin(), words, grown->overview.begin());
-  grown->overviewCount.store(words, std::memory_order_release);
-  grown->sampleRate = sample.sampleRate;
-  grown->loadPercent = sample.loadPercent;
+  const auto tailAt = std::copy(sample.pcm.begin(), sample.pcm.end(), grown->pcm.begin());
+  std::copy(tail.begin(), tail.end(), tailAt);
+  takeOverHeader(sample, *grown);
   return grown;
 }
 
-void TrackLoader::finish(SampleData& sample, std::int64_t decodedFrames) {
-  // The decoded count is the track's length; memory reserved beyond it stays unused.
-  sample.frames = std::int32_t(decodedFrames);
-  sample.byteSize = sample.frames * 4;
-  sample.blockCount = sample.frames / SampleData::kBlockFrames;
-  sample.seconds = sample.sampleRate > 0 ? std::int32_t(decodedFrames / sample.sampleRate) : 0;
-  sample.digest = TrackKey::digest(sample.pcm.data(), std::size_t(sample.byteSize));
+std::shared_ptr<SampleData> TrackLoader::trimmedRecord(SampleData& sample, std::size_t frames) {
+  std::shared_ptr<SampleData> trimmed = SampleData::adopt(sample.pcm, std::int64_t(frames));
+  if (trimmed) takeOverHeader(sample, *trimmed);
+  return trimmed;
+}
+
+void TrackLoader::takeOverHeader(const SampleData& from, SampleData& to) {
+  // Only this thread writes the words: the count needs no ordering here.
+  const std::int32_t words = std::min(from.overviewCount.load(std::memory_order_relaxed), to.blockCount);
+  std::copy_n(from.overview.begin(), words, to.overview.begin());
+  to.overviewCount.store(words, std::memory_order_release);
+  to.sampleRate = from.sampleRate;
+  to.sourceSampleRate = from.sourceSampleRate;
+  to.loadPercent = from.loadPercent;
+}
+
+void TrackLoader::finish(SampleData& sample, const std::optional<TrackDigest>& sourceDigest) {
+  sample.seconds = sample.sampleRate > 0 ? sample.frames / sample.sampleRate : 0;
+  // A resampled track is known by its samples at the file's own rate, which no resampler change
+  // can alter; any other by the start of its memory.
+  sample.digest = sourceDigest ? *sourceDigest : TrackKey::digest(sample.pcm.data(), std::size_t(sample.byteSize));
   sample.key = TrackKey::key(sample.digest);
   sample.scriptPath = TrackKey::scriptPath(sample.key);
 }

@@ -1,74 +1,34 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <map>
 #include <memory>
 #include <numbers>
-#include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "AudioTestFiles.h"
 #include "tracks/MediaDecoder.h"
 
 namespace gm {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ffmpegDecoded;
+using testing::firstMismatch;
+using testing::quoted;
+using testing::readFile;
+using testing::readWav;
+using testing::Wav;
 
 constexpr int kSourceRate = 44100;
 constexpr int kSourceSeconds = 3;
 constexpr int64_t kSourceFrames = int64_t{kSourceRate} * kSourceSeconds;
 constexpr int64_t kLossyLengthTolerance = 4096;  // frames: codec delay and padding
 constexpr size_t kPullBytes = 131072;
-
-struct Wav {
-  int rate = 0;
-  int channels = 0;
-  std::vector<int16_t> samples;
-  int64_t frames() const { return channels > 0 ? static_cast<int64_t>(samples.size()) / channels : 0; }
-};
-
-std::string readFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-uint32_t littleEndian(const std::string& bytes, size_t at, int count) {
-  uint32_t value = 0;
-  for (int i = count - 1; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[at + i]);
-  return value;
-}
-
-// Reads a 16-bit PCM WAV file independently of the decoder under test.
-Wav readWav(const std::string& path) {
-  const std::string bytes = readFile(path);
-  Wav wav;
-  if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0) return wav;
-  for (size_t at = 12; at + 8 <= bytes.size();) {
-    const std::string id = bytes.substr(at, 4);
-    const size_t size = littleEndian(bytes, at + 4, 4);
-    const size_t body = at + 8;
-    if (id == "fmt " && size >= 16 && body + 16 <= bytes.size() && littleEndian(bytes, body + 14, 2) == 16) {
-      wav.channels = static_cast<int>(littleEndian(bytes, body + 2, 2));
-      wav.rate = static_cast<int>(littleEndian(bytes, body + 4, 4));
-    } else if (id == "data") {
-      const size_t end = std::min(bytes.size(), body + size);
-      for (size_t i = body; i + 2 <= end; i += 2)
-        wav.samples.push_back(static_cast<int16_t>(littleEndian(bytes, i, 2)));
-    }
-    at = body + size + (size & 1);
-  }
-  return wav;
-}
 
 struct Decoded {
   std::vector<int16_t> samples;
@@ -88,15 +48,6 @@ Decoded decodeAll(MediaDecoder& decoder, size_t pullBytes = kPullBytes) {
                            buffer.begin() + static_cast<long>(got / 2));
   }
   return decoded;
-}
-
-// Index of the first sample where the two differ over their common length; -1 when none does.
-long firstMismatch(const std::vector<int16_t>& a, const std::vector<int16_t>& b) {
-  const size_t common = std::min(a.size(), b.size());
-  for (size_t i = 0; i < common; ++i) {
-    if (a[i] != b[i]) return static_cast<long>(i);
-  }
-  return -1;
 }
 
 // Signal-to-error ratio in dB of one channel of `decoded` against `reference`, over their overlap.
@@ -126,15 +77,6 @@ double toneAmplitude(const std::vector<int16_t>& samples, int channel, int chann
   return 2.0 * std::hypot(re, im) / static_cast<double>(std::max<size_t>(frames, 1));
 }
 
-bool runCommand(const std::string& command) {
-  const int status = std::system(command.c_str());
-  return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-std::string quoted(const std::string& path) {
-  return "'" + path + "'";
-}
-
 void corruptBytes(const std::string& path, double fromFraction, size_t count) {
   std::string bytes = readFile(path);
   const auto start = static_cast<size_t>(static_cast<double>(bytes.size()) * fromFraction);
@@ -143,108 +85,29 @@ void corruptBytes(const std::string& path, double fromFraction, size_t count) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// One temporary directory per test process; inputs are made on first use, so each test pays only
-// for the files it reads.
-class MediaDecoderTest : public ::testing::Test {
+class MediaDecoderTest : public testing::AudioFileTest {
  protected:
-  static void SetUpTestSuite() {
-    std::string pattern = (fs::temp_directory_path() / "gm-decoder-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) tempDir_ = pattern;
-  }
-
-  static void TearDownTestSuite() {
-    std::error_code ignored;
-    if (!tempDir_.empty()) fs::remove_all(tempDir_, ignored);
-    tempDir_.clear();
-    made_.clear();
-  }
-
-  static std::string pathOf(const std::string& name) { return (fs::path(tempDir_) / name).string(); }
-
-  // ctest names the tools directory; run by hand, the suite finds the build tree's tools one level
-  // above its own executable.
-  static std::string demoTool() {
-    const char* dir = std::getenv("GM_TOOLS_DIR");
-    if (dir != nullptr && *dir != '\0') return std::string(dir) + "/gm-demo-tracks";
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : (self.parent_path().parent_path() / "gm-demo-tracks").string();
-  }
-
-  // A demo track from the tool; empty when the tool fails.
-  static std::string generated(const std::string& name, const std::string& arguments) {
-    const std::string path = pathOf(name);
-    if (made_.count(path) == 0) {
-      if (tempDir_.empty() || !runCommand(quoted(demoTool()) + " " + arguments + " --out " + quoted(path)))
-        return {};
-      made_.insert(path);
-    }
-    return path;
-  }
-
   static std::string stereoSource() {
     return generated("source.wav", "--bpm 128 --seconds " + std::to_string(kSourceSeconds));
   }
   static std::string monoSource() {
     return generated("mono.wav", "--bpm 126 --seconds " + std::to_string(kSourceSeconds) + " --mono");
   }
-
-  static bool encoderAvailable(const std::string& encoder) {
-    static const std::set<std::string> encoders = [] {
-      std::set<std::string> names;
-      FILE* list = popen("ffmpeg -hide_banner -encoders 2>/dev/null", "r");
-      if (list == nullptr) return names;
-      char line[512];
-      while (std::fgets(line, sizeof line, list) != nullptr) {
-        std::istringstream words(line);
-        std::string flags, name;
-        if (words >> flags >> name && flags.size() == 6) names.insert(name);
-      }
-      pclose(list);
-      return names;
-    }();
-    return encoders.count(encoder) > 0;
-  }
-
-  // A file written by the command-line ffmpeg from the given input and output options; empty on failure.
-  static std::string ffmpegOutput(const std::string& name, const std::string& arguments) {
-    const std::string path = pathOf(name);
-    if (made_.count(path) == 0) {
-      if (!runCommand("ffmpeg -nostdin -hide_banner -loglevel error -y " + arguments + " " + quoted(path)))
-        return {};
-      made_.insert(path);
-    }
-    return path;
-  }
-
-  static std::string converted(const std::string& source, const std::string& name,
-                               const std::string& options) {
-    return source.empty() ? std::string() : ffmpegOutput(name, "-i " + quoted(source) + " " + options);
-  }
-
-  void SetUp() override {
-    ASSERT_FALSE(tempDir_.empty()) << "cannot create a temporary directory";
-    ASSERT_TRUE(fs::exists(demoTool())) << "gm-demo-tracks not found (GM_TOOLS_DIR); build it first";
-  }
-
-  static std::string tempDir_;
-  static std::set<std::string> made_;
 };
-
-std::string MediaDecoderTest::tempDir_;
-std::set<std::string> MediaDecoderTest::made_;
 
 // ---------------------------------------------------------------------------------------------
 // Every container/codec pair the loader meets, decoded end to end and restarted.
 
-enum class Fidelity { Lossless, Lossy };
+// Lossless: the source's very samples. Lossy: what the ffmpeg command decodes, bit for bit (at
+// 44100 Hz no resampler may touch the samples). Resampled: close to the source, at 44100 Hz.
+enum class Fidelity { Lossless, Lossy, Resampled };
 
 struct FormatCase {
   const char* label;
   const char* fileName;
   const char* encoder;  // nullptr: the source WAV itself
   const char* ffmpegOptions;
-  int expectedRate;
+  int fileRate;
   bool exactLength;
   Fidelity fidelity;
 };
@@ -266,17 +129,14 @@ TEST_P(MediaDecoderFormatTest, DecodesTheWholeTrackAndRestartsIdentically) {
       GTEST_SKIP() << "ffmpeg has no encoder " << format.encoder;
     ASSERT_FALSE(path.empty()) << "ffmpeg could not write " << format.fileName;
   }
-  // Resampled codecs are compared with the source resampled the same way.
-  Wav reference = readWav(source);
-  if (format.expectedRate != kSourceRate)
-    reference = readWav(converted(source, "reference48k.wav", "-ar 48000 -c:a pcm_s16le"));
+  const Wav reference = readWav(source);
   ASSERT_EQ(reference.channels, 2);
-  ASSERT_EQ(reference.rate, format.expectedRate);
 
   std::string error;
   const auto decoder = MediaDecoder::open(path, &error);
   ASSERT_NE(decoder, nullptr) << error;
-  EXPECT_EQ(decoder->sampleRate(), format.expectedRate);
+  EXPECT_EQ(decoder->sampleRate(), kSourceRate);
+  EXPECT_EQ(decoder->sourceSampleRate(), format.fileRate);
   EXPECT_EQ(decoder->channels(), 2);
   EXPECT_EQ(decoder->bytesPerFrame(), 4);
   EXPECT_EQ(decoder->frameCountIsExact(), format.exactLength);
@@ -300,6 +160,11 @@ TEST_P(MediaDecoderFormatTest, DecodesTheWholeTrackAndRestartsIdentically) {
     EXPECT_EQ(first.samples.size(), reference.samples.size());
     EXPECT_EQ(firstMismatch(first.samples, reference.samples), -1);
   } else {
+    if (format.fidelity == Fidelity::Lossy) {
+      const std::vector<int16_t> command = ffmpegDecoded(path);
+      EXPECT_EQ(first.samples.size(), command.size());
+      EXPECT_EQ(firstMismatch(first.samples, command), -1);
+    }
     // Aligned and in the right channels: a lossy codec stays well above this on a drum pattern.
     EXPECT_GT(channelSnrDb(reference.samples, first.samples, 0, 2), 12.0) << "left";
     EXPECT_GT(channelSnrDb(reference.samples, first.samples, 1, 2), 12.0) << "right";
@@ -323,8 +188,8 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"flac", "track.flac", "flac", "-c:a flac", 44100, true, Fidelity::Lossless},
         FormatCase{"aiff", "track.aiff", "pcm_s16be", "-c:a pcm_s16be", 44100, true, Fidelity::Lossless},
         FormatCase{"vorbis", "track.ogg", "libvorbis", "-c:a libvorbis -q:a 6", 44100, true, Fidelity::Lossy},
-        FormatCase{"opus", "track.opus", "libopus", "-ar 48000 -c:a libopus -b:a 160k", 48000, true,
-                   Fidelity::Lossy},
+        FormatCase{"opus", "track.opus", "libopus", "-ar 48000 -c:a libopus -b:a 160k", 48000, false,
+                   Fidelity::Resampled},
         FormatCase{"mp3", "track.mp3", "libmp3lame", "-c:a libmp3lame -b:a 192k", 44100, false,
                    Fidelity::Lossy},
         FormatCase{"aac", "track.m4a", "aac", "-c:a aac -b:a 192k", 44100, false, Fidelity::Lossy}),
@@ -377,6 +242,66 @@ TEST_F(MediaDecoderTest, MonoStaysOneChannelAndSurroundIsDownmixedToStereo) {
     for (const double hz : other)
       EXPECT_LT(toneAmplitude(downmix.samples, side, 2, hz), absent) << side << " " << hz;
   }
+}
+
+// A tone in one channel of 44100 Hz frames, fitted as a sine of exactly `hz` outside the first and
+// last `skipFrames` frames: the ratio in dB of the fitted sine to what the fit leaves over.
+double sineFitSnrDb(const std::vector<int16_t>& samples, int channel, double hz, size_t skipFrames) {
+  const size_t frames = samples.size() / 2;
+  double ss = 0.0, sc = 0.0, cc = 0.0, ys = 0.0, yc = 0.0;
+  for (size_t f = skipFrames; f + skipFrames < frames; ++f) {
+    const double phase = 2.0 * std::numbers::pi * hz * static_cast<double>(f) / kSourceRate;
+    const double s = std::sin(phase), c = std::cos(phase), y = samples[2 * f + channel];
+    ss += s * s, sc += s * c, cc += c * c, ys += y * s, yc += y * c;
+  }
+  const double det = ss * cc - sc * sc;
+  const double a = (ys * cc - yc * sc) / det, b = (yc * ss - ys * sc) / det;
+  double signal = 0.0, error = 0.0;
+  for (size_t f = skipFrames; f + skipFrames < frames; ++f) {
+    const double phase = 2.0 * std::numbers::pi * hz * static_cast<double>(f) / kSourceRate;
+    const double fit = a * std::sin(phase) + b * std::cos(phase);
+    signal += fit * fit;
+    error += (samples[2 * f + channel] - fit) * (samples[2 * f + channel] - fit);
+  }
+  return 10.0 * std::log10(signal / std::max(error, 1.0));
+}
+
+TEST_F(MediaDecoderTest, OtherRatesArriveAt44100HzAndAtTheirOwnRateOnRequest) {
+  // Three seconds at 48 kHz: a high tone on the left, a low one on the right, near full scale.
+  const std::string path = ffmpegOutput(
+      "tones48k.wav", "-f lavfi -i 'aevalsrc=0.9*sin(2*PI*15013*t)|0.9*sin(2*PI*997*t):s=48000:d=3' -c:a pcm_s16le");
+  ASSERT_FALSE(path.empty()) << "ffmpeg could not write a 48 kHz file";
+  const Wav file = readWav(path);
+  ASSERT_EQ(file.frames(), 144000);
+  std::string error;
+  const auto decoder = MediaDecoder::open(path, &error);
+  ASSERT_NE(decoder, nullptr) << error;
+  EXPECT_EQ(decoder->sampleRate(), 44100);
+  EXPECT_EQ(decoder->sourceSampleRate(), 48000);
+  EXPECT_TRUE(decoder->resampled());
+  EXPECT_EQ(decoder->frameCount(), 132300);  // the stated length, in frames of 44100 Hz
+  EXPECT_FALSE(decoder->frameCountIsExact());
+  EXPECT_EQ(decoder->reserveFrameCount(), 132300 + 44100);
+
+  // The same three seconds, each tone at its own pitch, clean to the limit of 16-bit samples: a
+  // resampler of ordinary quality leaves errors about 10 dB louder than this allows.
+  const Decoded resampled = decodeAll(*decoder);
+  ASSERT_EQ(resampled.samples.size(), 132300u * 2);
+  EXPECT_GT(sineFitSnrDb(resampled.samples, 0, 15013.0, 1000), 92.0);
+  EXPECT_GT(sineFitSnrDb(resampled.samples, 1, 997.0, 1000), 92.0);
+
+  // At its own rate the file arrives untouched, exactly as long as it is; then back at 44100 Hz,
+  // with the very samples of the first pass.
+  ASSERT_TRUE(decoder->seekToStart(MediaDecoder::Rate::Source));
+  EXPECT_EQ(decoder->sampleRate(), 48000);
+  EXPECT_EQ(decoder->frameCount(), 144000);
+  EXPECT_TRUE(decoder->frameCountIsExact());
+  const Decoded own = decodeAll(*decoder);
+  EXPECT_EQ(own.samples.size(), file.samples.size());
+  EXPECT_EQ(firstMismatch(own.samples, file.samples), -1);
+  ASSERT_TRUE(decoder->seekToStart());
+  EXPECT_EQ(decoder->sampleRate(), 44100);
+  EXPECT_EQ(decodeAll(*decoder).samples, resampled.samples);
 }
 
 TEST_F(MediaDecoderTest, PullsOfAnySizeHandOutWholeFramesInOrder) {

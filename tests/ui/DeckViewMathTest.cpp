@@ -15,6 +15,7 @@ using namespace gm;
 namespace {
 
 // Word i holds maximum i*100 and minimum -i*50, so every column's extremes name its last word.
+// The load is still running: nothing sets loadEnded.
 std::shared_ptr<SampleData> sampleWithWords(int words, int published) {
   auto sample = std::make_shared<SampleData>();
   sample->frames = words * SampleData::kBlockFrames;
@@ -41,6 +42,7 @@ class DeckViewMathTest : public QObject {
   void columnsFillInAsWordsArrive();
   void aColumnStraddlingTheFilledEdgeIsFoldedAgain();
   void columnsNarrowerThanAWordRepeatIt();
+  void completeMeansTheLoadEndedWhateverLengthWasReserved();
   void noTrackHasNoColumns();
   void stoppedClockShowsTheReport();
   void runningClockExtrapolatesWithTheSpeed();
@@ -70,8 +72,31 @@ void DeckViewMathTest::columnsFillInAsWordsArrive() {
   QCOMPARE(columns.column(2).maximum, std::int16_t(500));
   QCOMPARE(columns.column(4).maximum, std::int16_t(900));
   QCOMPARE(columns.column(4).minimum, std::int16_t(-450));
-  QVERIFY(columns.complete());
   QCOMPARE(columns.filledFrames(), std::int64_t(sample->frames));
+}
+
+void DeckViewMathTest::completeMeansTheLoadEndedWhateverLengthWasReserved() {
+  // Every reserved word has arrived, but the loader still runs: the track may yet be longer.
+  auto sample = sampleWithWords(10, 10);
+  OverviewColumns columns;
+  columns.reset(sample, sample->frames, 2.0 * SampleData::kBlockFrames);
+  QVERIFY(!columns.complete());
+  sample->loadEnded.store(true);
+  QVERIFY(columns.update());  // no new word, but the pending part goes
+  QVERIFY(columns.complete());
+  QVERIFY(!columns.update());
+
+  // The load ended three words short of the memory reserved for it: complete all the same, with
+  // the words it made folded in.
+  auto shorter = sampleWithWords(10, 4);
+  columns.reset(shorter, shorter->frames, 2.0 * SampleData::kBlockFrames);
+  shorter->overviewCount.store(7);
+  shorter->loadEnded.store(true);
+  QVERIFY(columns.update());
+  QVERIFY(columns.complete());
+  QCOMPARE(columns.filledFrames(), std::int64_t(shorter->frames));
+  QCOMPARE(columns.column(3).maximum, std::int16_t(600));
+  QCOMPARE(columns.column(4).maximum, std::int16_t(0));
 }
 
 void DeckViewMathTest::aColumnStraddlingTheFilledEdgeIsFoldedAgain() {
@@ -101,8 +126,9 @@ void DeckViewMathTest::noTrackHasNoColumns() {
   QCOMPARE(columns.columnCount(), 0);
   QVERIFY(!columns.update());
   QVERIFY(!columns.complete());
-  // A track shorter than one block has no words at all and is complete at once.
+  // A track shorter than one block has no words at all and is complete once its load ended.
   auto tiny = sampleWithWords(0, 0);
+  tiny->loadEnded.store(true);
   columns.reset(tiny, 100, 10.0);
   QVERIFY(columns.complete());
   QCOMPARE(columns.column(3).maximum, std::int16_t(0));

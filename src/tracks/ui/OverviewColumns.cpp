@@ -19,16 +19,21 @@ void OverviewColumns::reset(std::shared_ptr<const SampleData> sample, std::int64
   framesPerColumn_ = framesPerColumn > 0.0 ? framesPerColumn : 1.0;
   trackFrames_ = std::max<std::int64_t>(0, trackFrames);
   wordsSeen_ = 0;
+  complete_ = false;
   const auto count = static_cast<std::size_t>(std::ceil(double(trackFrames_) / framesPerColumn_));
   columns_.assign(sample_ ? count : 0, Extremes{});
   update();
 }
 
 bool OverviewColumns::update() {
-  if (!sample_ || columns_.empty()) return false;
+  if (!sample_ || complete_) return false;
+  // The flag first: once it is seen, the count read after it is the final one.
+  const bool ended = sample_->loadEnded.load(std::memory_order_acquire);
   const std::int32_t published = sample_->overviewCount.load(std::memory_order_acquire);
+  // The array never changes size under a reader (a load of another length ends in a new record).
   const std::int32_t words = std::min(published, static_cast<std::int32_t>(sample_->overview.size()));
-  if (words <= wordsSeen_) return false;
+  complete_ = ended;
+  if (words <= wordsSeen_) return ended;
   // A column can straddle the old edge of the filled words: it is folded again with its new words.
   const auto first = static_cast<std::int64_t>(std::floor(wordsSeen_ * kWordFrames / framesPerColumn_));
   const auto last = static_cast<std::int64_t>(std::floor((words * kWordFrames - 1.0) / framesPerColumn_));
@@ -56,10 +61,6 @@ void OverviewColumns::foldColumns(std::int64_t firstColumn, std::int64_t lastCol
 std::int64_t OverviewColumns::filledFrames() const {
   if (complete()) return trackFrames_;
   return std::min<std::int64_t>(trackFrames_, std::int64_t(wordsSeen_) * SampleData::kBlockFrames);
-}
-
-bool OverviewColumns::complete() const {
-  return sample_ && wordsSeen_ >= static_cast<std::int32_t>(sample_->overview.size());
 }
 
 }  // namespace gm

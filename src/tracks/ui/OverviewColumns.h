@@ -23,7 +23,8 @@ class OverviewColumns {
   // framesPerColumn > 0; columns cover the whole track.
   void reset(std::shared_ptr<const SampleData> sample, std::int64_t trackFrames, double framesPerColumn);
   // [main-thread] Folds in the words the loader published since the last call; true when any column
-  // changed. Reads only the published words, so it is safe while the loader still writes.
+  // changed or the load was seen to end. Reads only the published words and the end-of-load flag, so
+  // it is safe while the loader still writes.
   bool update();
 
   const SampleData* sample() const { return sample_.get(); }
@@ -33,8 +34,9 @@ class OverviewColumns {
   std::int64_t trackFrames() const { return trackFrames_; }
   // Frames whose words have arrived; the rest of the track is still being decoded.
   std::int64_t filledFrames() const;
-  // Every word of the track has arrived.
-  bool complete() const;
+  // The load has ended and every word it made is in the columns: nothing is pending any more,
+  // whatever length was expected when the load began.
+  bool complete() const { return complete_; }
 
  private:
   void foldColumns(std::int64_t firstColumn, std::int64_t lastColumn);
@@ -44,6 +46,7 @@ class OverviewColumns {
   double framesPerColumn_ = 1.0;
   std::int64_t trackFrames_ = 0;
   std::int32_t wordsSeen_ = 0;
+  bool complete_ = false;
 };
 
 }  // namespace gm

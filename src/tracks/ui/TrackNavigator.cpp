@@ -48,11 +48,12 @@ void TrackNavigator::connectDeck() {
   });
 }
 
-// The deck hands over a new record when a load starts, when the loader had to grow its memory and
-// when the load ends (the decoded length may differ from the estimate): start over in each case.
+// The deck hands over a new record when a load starts and when the load ends with a length other
+// than the one expected: start over in each case. The record's length, not the deck's decoded
+// frames, spans the view, so a track still loading keeps its final scale.
 void TrackNavigator::followSample() {
   const std::shared_ptr<const SampleData> sample = deck_.sample();
-  const std::int32_t frames = sample ? deck_.frames() : 0;
+  const std::int32_t frames = sample ? sample->frames : 0;
   const int pixels = physicalWidth();
   if (sample.get() != columns_.sample() || frames != columns_.trackFrames() || pixels != columnsWidth_) {
     // One column per device pixel: sharp on high-density screens too.

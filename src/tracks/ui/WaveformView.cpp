@@ -80,11 +80,12 @@ void WaveformView::connectDeck() {
   connect(&deck_, &Deck::currentBpmChanged, this, qOverload<>(&QWidget::update));
 }
 
-// A new record arrives when a load starts, when the loader grows its memory and when the load ends
-// with the decoded length; a new width changes the frames per column. Either way, start over.
+// A new record arrives when a load starts and when the load ends with a length other than the one
+// expected; a new width changes the frames per column. Either way, start over. The record's length
+// (not the frames decoded so far) is the track's, so the pending part shows while it loads.
 void WaveformView::followSample() {
   const std::shared_ptr<const SampleData> sample = deck_.sample();
-  const std::int32_t frames = sample ? deck_.frames() : 0;
+  const std::int32_t frames = sample ? sample->frames : 0;
   const double framesPerColumn = kVisibleSeconds * kFramesPerSecond / std::max(1, width());
   if (sample.get() != columns_.sample() || frames != columns_.trackFrames() ||
       framesPerColumn != columns_.framesPerColumn()) {

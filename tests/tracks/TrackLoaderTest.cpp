@@ -1,0 +1,225 @@
+// The loader from file to finished record: lengths that differ from what the file states, every
+// overview word and extreme against a computation of its own, and tracks at other rates.
+
+#include "tracks/TrackLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QFileInfo>
+#include <QString>
+
+#include "AudioTestFiles.h"
+#include "core/Directories.h"
+#include "plugins/PluginHost.h"
+#include "plugins/PluginObject.h"
+#include "support/TestSupport.h"
+#include "tracks/Deck.h"
+#include "tracks/MediaDecoder.h"
+#include "tracks/ui/OverviewColumns.h"
+
+namespace gm {
+namespace {
+
+using testing::ffmpegDecoded;
+using testing::firstMismatch;
+using testing::readWav;
+
+// What the loader handed out through its hooks, and what it returned.
+struct Load {
+  std::shared_ptr<SampleData> sample;
+  std::string error;
+  std::shared_ptr<SampleData> lastAttached;
+  std::shared_ptr<SampleData> lastProgress;
+  std::vector<std::int32_t> percents;
+  std::int32_t lastDecoded = -1;
+};
+
+Load load(const std::string& path) {
+  Load result;
+  TrackLoader::Hooks hooks;
+  hooks.attach = [&result](const std::shared_ptr<SampleData>& sample) { result.lastAttached = sample; };
+  hooks.decoded = [&result](std::int32_t frames) { result.lastDecoded = frames; };
+  hooks.progress = [&result](const std::shared_ptr<SampleData>& sample) {
+    result.lastProgress = sample;
+    result.percents.push_back(sample->loadPercent);
+  };
+  hooks.cancelled = [] { return false; };
+  result.sample = TrackLoader::decode(path, hooks, result.error);
+  return result;
+}
+
+std::vector<std::int16_t> asStereo(const std::vector<std::int16_t>& samples, int channels) {
+  if (channels == 2) return samples;
+  std::vector<std::int16_t> stereo;
+  for (const std::int16_t sample : samples) stereo.insert(stereo.end(), {sample, sample});
+  return stereo;
+}
+
+// Extremes, peak and overview words of stereo samples, computed plainly, block by block.
+struct Scan {
+  std::vector<std::uint32_t> overview;
+  std::int16_t maxSample = 0;
+  std::int16_t minSample = 0;
+  std::int32_t peak = 0;
+};
+
+Scan scanOf(const std::vector<std::int16_t>& stereo) {
+  Scan scan;
+  const std::size_t frames = stereo.size() / 2;
+  for (std::size_t block = 0; block < frames / 220; ++block) {
+    std::int16_t most = 0, least = 0;
+    for (std::size_t f = block * 220; f < block * 220 + 220; ++f) {
+      most = std::max(most, stereo[2 * f]);
+      least = std::min(least, stereo[2 * f]);
+    }
+    scan.overview.push_back(std::uint32_t(std::uint16_t(most)) << 16 | std::uint16_t(least));
+  }
+  for (std::size_t i = 0; i < stereo.size(); ++i) {
+    scan.maxSample = std::max(scan.maxSample, stereo[i]);
+    scan.minSample = std::min(scan.minSample, stereo[i]);
+    if (i % 2 == 0) scan.peak = std::max(scan.peak, std::abs(std::int32_t(stereo[i])));
+  }
+  return scan;
+}
+
+class TrackLoaderTest : public testing::AudioFileTest {};
+
+// How the length a file states compares with what it decodes to.
+enum class Stated { Exactly, TooLong, FarTooShort };
+
+TEST_F(TrackLoaderTest, EveryLoadEndsWithTheDecodedLengthAndLooksFinished) {
+  const std::string beat = generated("beat.wav", "--bpm 126 --seconds 4");
+  struct Case {
+    std::string path;
+    Stated length;
+  };
+  const Case cases[] = {
+      {beat, Stated::Exactly},
+      {converted(beat, "cbr.mp3", "-c:a libmp3lame -b:a 192k"), Stated::TooLong},
+      {converted(beat, "mono.mp3", "-ac 1 -c:a libmp3lame -b:a 96k"), Stated::TooLong},
+      // Loud noise, then silence, without a header: the length is guessed from the noise's bit
+      // rate, far too short even with the memory reserved beyond it.
+      {ffmpegOutput("short-guess.mp3",
+                    "-f lavfi -i 'anoisesrc=d=1:a=0.5:r=44100:seed=7,aformat=channel_layouts=stereo' "
+                    "-f lavfi -i 'anullsrc=r=44100:cl=stereo:d=6' -filter_complex '[0][1]concat=n=2:v=0:a=1' "
+                    "-c:a libmp3lame -q:a 2 -write_xing 0"),
+       Stated::FarTooShort},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    ASSERT_FALSE(c.path.empty()) << "ffmpeg could not write the file";
+    std::string error;
+    const auto decoder = MediaDecoder::open(c.path, &error);
+    ASSERT_NE(decoder, nullptr) << error;
+    const int channels = decoder->channels();
+    const std::vector<std::int16_t> expected = asStereo(ffmpegDecoded(c.path), channels);
+    const auto frames = std::int32_t(expected.size() / 2);
+    // The cases cover what they claim: a length stated exactly, one stated too long, one so short
+    // that the reserved memory must grow.
+    switch (c.length) {
+      case Stated::Exactly:
+        EXPECT_EQ(decoder->reserveFrameCount(), frames);
+        break;
+      case Stated::TooLong:
+        EXPECT_GT(decoder->frameCount(), frames);
+        break;
+      case Stated::FarTooShort:
+        EXPECT_LT(decoder->reserveFrameCount(), frames);
+        break;
+    }
+
+    const Load loaded = load(c.path);
+    ASSERT_TRUE(loaded.sample) << loaded.error;
+    const SampleData& sample = *loaded.sample;
+    EXPECT_EQ(sample.frames, frames);
+    EXPECT_EQ(sample.byteSize, frames * 4);
+    EXPECT_EQ(sample.seconds, frames / 44100);
+    EXPECT_EQ(sample.pcm.size(), expected.size());
+    EXPECT_EQ(firstMismatch(sample.pcm, expected), -1);
+    EXPECT_EQ(sample.blockCount, frames / 220);
+    EXPECT_EQ(sample.overviewCount.load(), frames / 220);
+    EXPECT_TRUE(sample.loadEnded.load());
+
+    const Scan scan = scanOf(expected);
+    ASSERT_EQ(sample.overview.size(), scan.overview.size());  // frames / 220
+    const auto wrongWord = std::mismatch(sample.overview.begin(), sample.overview.end(), scan.overview.begin());
+    EXPECT_EQ(wrongWord.first, sample.overview.end())
+        << "word " << (wrongWord.first - sample.overview.begin()) << " is " << std::hex << *wrongWord.first
+        << ", not " << *wrongWord.second;
+    EXPECT_EQ(sample.maxSample, scan.maxSample);
+    EXPECT_EQ(sample.minSample, scan.minSample);
+    EXPECT_EQ(sample.peak, scan.peak);
+    EXPECT_EQ(sample.digest, TrackKey::digest(expected.data(), expected.size() * 2));
+
+    // The deck plays and shows the finished record: the last one attached, the last progress.
+    EXPECT_EQ(loaded.lastAttached, loaded.sample);
+    EXPECT_EQ(loaded.lastProgress, loaded.sample);
+    EXPECT_EQ(loaded.lastDecoded, frames);
+    ASSERT_FALSE(loaded.percents.empty());
+    EXPECT_EQ(loaded.percents.back(), 100);
+    // Rising, one report per percentage.
+    EXPECT_EQ(std::adjacent_find(loaded.percents.begin(), loaded.percents.end(), std::greater_equal<>()),
+              loaded.percents.end());
+    OverviewColumns columns;
+    columns.reset(loaded.sample, sample.frames, 441.0);
+    EXPECT_TRUE(columns.complete());
+    EXPECT_EQ(columns.filledFrames(), frames);
+  }
+}
+
+TEST_F(TrackLoaderTest, TracksAtOtherRatesKeepTheirTempoAndAreKnownByTheirOwnSamples) {
+  const std::string beat = generated("beat12.wav", "--bpm 126 --seconds 12");
+  const std::string beat48k = converted(beat, "beat48k.wav", "-ar 48000 -c:a pcm_s16le");
+  const std::string mono48k = converted(beat, "mono48k.wav", "-ar 48000 -ac 1 -c:a pcm_s16le");
+  ASSERT_FALSE(beat48k.empty());
+  ASSERT_FALSE(mono48k.empty());
+  const Load original = load(beat);
+  const Load resampled = load(beat48k);
+  ASSERT_TRUE(original.sample) << original.error;
+  ASSERT_TRUE(resampled.sample) << resampled.error;
+  EXPECT_EQ(resampled.sample->sampleRate, 44100);
+  EXPECT_EQ(resampled.sample->sourceSampleRate, 48000);
+  EXPECT_EQ(original.sample->sourceSampleRate, 44100);
+  EXPECT_EQ(resampled.sample->frames, 12 * 44100);
+  EXPECT_EQ(resampled.sample->seconds, 12);
+
+  // The beat detector hears the tempo of the original, not one 8 % slower.
+  PluginHost host{Directories::resolve({}, QString::fromStdString(tempDir_), {})};
+  const std::unique_ptr<PluginObject> detector = host.createDetector();
+  ASSERT_TRUE(detector) << "the beat detector plug-in is not built";
+  const auto tempoOf = [&detector](const SampleData& sample) {
+    return detector->detectTempo(sample.pcm.data(), std::uint32_t(sample.frames));
+  };
+  const std::uint32_t originalTempo = tempoOf(*original.sample);
+  EXPECT_NEAR(originalTempo, 12600, 10);
+  EXPECT_EQ(tempoOf(*resampled.sample), originalTempo);
+
+  // The key comes from the file's own 48 kHz samples (mono ones taken twice), which no change of
+  // resampler can alter: the first 512 KiB of them as stereo.
+  const std::vector<std::int16_t> own = readWav(beat48k).samples;
+  EXPECT_EQ(resampled.sample->digest, TrackKey::digest(own.data(), own.size() * 2));
+  const SampleData& track = *resampled.sample;
+  EXPECT_NE(track.digest, TrackKey::digest(track.pcm.data(), std::size_t(track.byteSize)));
+  const Load mono = load(mono48k);
+  ASSERT_TRUE(mono.sample) << mono.error;
+  const std::vector<std::int16_t> monoOwn = asStereo(readWav(mono48k).samples, 1);
+  EXPECT_EQ(mono.sample->digest, TrackKey::digest(monoOwn.data(), monoOwn.size() * 2));
+
+  // The deck says that the track was resampled.
+  Deck deck{0};
+  deck.prepare(512);
+  ASSERT_TRUE(deck.loadEntry(TrackEntry::fromPath(QString::fromStdString(beat48k))));
+  ASSERT_TRUE(testing::waitFor([&deck] { return !deck.busy(); }, 30000));
+  EXPECT_EQ(deck.title(), "beat48k.wav (resampled from 48000 Hz)");
+  EXPECT_EQ(deck.frames(), 12 * 44100);
+}
+
+}  // namespace
+}  // namespace gm
