@@ -26,13 +26,10 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs) {
   return true;
 }
 
-bool finishesWithin(int timeoutMs, const std::function<void()>& work) {
-  const pid_t child = fork();
-  if (child < 0) return false;
-  if (child == 0) {
-    work();
-    std::_Exit(0);
-  }
+namespace {
+
+// The child's exit status, or -1 when it did not exit normally within the time (it is killed then).
+int exitStatusWithin(pid_t child, int timeoutMs) {
   QElapsedTimer timer;
   timer.start();
   int status = 0;
@@ -40,11 +37,23 @@ bool finishesWithin(int timeoutMs, const std::function<void()>& work) {
     if (timer.elapsed() > timeoutMs) {
       kill(child, SIGKILL);
       waitpid(child, &status, 0);
-      return false;
+      return -1;
     }
     QThread::msleep(5);
   }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+bool finishesWithin(int timeoutMs, const std::function<void()>& work) {
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    work();
+    std::_Exit(0);
+  }
+  return exitStatusWithin(child, timeoutMs) == 0;
 }
 
 QString makeTrack(const QString& dir, const QString& name, int bpm, const QStringList& lengthArgs) {
@@ -68,18 +77,7 @@ int runTool(const QString& program, const QStringList& arguments, int timeoutMs)
     execv(argv[0], argv.data());
     _exit(127);
   }
-  QElapsedTimer timer;
-  timer.start();
-  int status = 0;
-  while (waitpid(child, &status, WNOHANG) == 0) {
-    if (timer.elapsed() > timeoutMs) {
-      kill(child, SIGKILL);
-      waitpid(child, &status, 0);
-      return -1;
-    }
-    QThread::msleep(5);
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return exitStatusWithin(child, timeoutMs);
 }
 
 }  // namespace gm::testing
