@@ -1,12 +1,10 @@
 #pragma once
 // The application object without its windows: it ties the mixer controls to the mixing engine, owns
-// the audio outputs, runs the 25 ms tick, keeps the settings and asks the user through a requester.
+// the audio routing, runs the 25 ms tick, keeps the settings and asks the user through a requester.
 // The window and the headless front end both drive it; neither holds behaviour of its own.
 
-#include <array>
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include <QObject>
 #include <QString>
@@ -15,13 +13,13 @@
 
 #include "core/BoundedValue.h"
 #include "core/Directories.h"
+#include "app/AudioRouting.h"
 #include "app/MixerChannel.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
 #include "core/StatusLine.h"
 #include "audio/AudioBackend.h"
 #include "audio/AudioOutput.h"
-#include "audio/BlockRenderer.h"
 #include "audio/MixEngine.h"
 #include "control/EventList.h"
 #include "plugins/FilterRack.h"
@@ -33,11 +31,6 @@
 namespace gm {
 
 class Requester;
-
-inline constexpr const char* kMasterOutputName = "GrooveMangler Master Output";
-inline constexpr const char* kLineOutputName = "GrooveMangler Line Output";
-// The headphones chooser's last entry.
-inline constexpr const char* kHeadphonesDisabled = "Disabled";
 
 class Application : public QObject {
   Q_OBJECT
@@ -92,10 +85,10 @@ class Application : public QObject {
   StatusLine& status() { return status_; }
   const Directories& directories() const { return directories_; }
   AudioBackend& backend() { return backend_; }
-  MixEngine* engine() const { return engine_.get(); }
-  AudioOutput* masterOutput() const { return master_.get(); }
-  AudioOutput* headphoneOutput() const { return headphones_.get(); }
-  bool sharedUnit() const { return sharedUnit_; }
+  MixEngine* engine() const { return routing_.engine(); }
+  AudioOutput* masterOutput() const { return routing_.masterOutput(); }
+  AudioOutput* headphoneOutput() const { return routing_.headphoneOutput(); }
+  bool sharedUnit() const { return routing_.sharedUnit(); }
   const QString& clockText() const { return clockText_; }
   std::int32_t masterLevel() const { return level_; }
   std::int32_t masterLevelMaximum() const { return levelMaximum_; }
@@ -114,19 +107,9 @@ class Application : public QObject {
   void applyDeckRanges();
   void connectControls();
   void loadStartupSettings();
-  std::size_t engineBlockFrames() const;
-  std::unique_ptr<AudioOutput> openSpeakers(const std::string& device);
-  std::unique_ptr<AudioOutput> openHeadphones(const std::string& device, const std::string& speakers);
-  void attachHeadphones();
   void setHeadphoneControlsEnabled(bool enabled);
   void applyMixerControls();
-  void replaceFailedOutputs();
-  void replaceWithNullOutput(std::unique_ptr<AudioOutput>& output, int port);
-  void reportUnderflows();
-  void reportLostRecordBlocks();
   void reportRefusedPlugins();
-  void restartAudioIfDevicesChanged();
-  void rememberNoSharedUnitWarning();
 
   Directories directories_;
   QString runtimeProblem_;  // why the runtime directory could not be used as wanted, if so
@@ -155,19 +138,11 @@ class Application : public QObject {
   std::unique_ptr<DeckControls> controlsB_;
   std::unique_ptr<MixerChannel> channelA_;
   std::unique_ptr<MixerChannel> channelB_;
-  std::unique_ptr<MixEngine> engine_;  // declared before the outputs that pull from it
-  std::unique_ptr<AudioOutput> master_;
-  std::unique_ptr<AudioOutput> headphones_;
-  bool sharedUnit_ = false;
-  QString startedSpeakers_;  // the devices the running audio was started with
-  QString startedHeadphones_;
-  bool outputsFellBack_ = false;  // an output plays elsewhere than on its chosen device
+  AudioRouting routing_;  // after the decks its engine renders, so it goes before them
 
   QString clockText_;
   std::int32_t level_ = 0;
   std::int32_t levelMaximum_ = 0;
-  std::uint64_t reportedLostRecordBlocks_ = 0;
-  std::array<std::uint64_t, 2> reportedUnderflows_{0, 0};  // master, headphones
 };
 
 }  // namespace gm

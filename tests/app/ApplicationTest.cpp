@@ -170,6 +170,30 @@ TEST(ApplicationTest, AnOutputThatFailsWhileRunningMovesToTheNullOutput) {
   EXPECT_EQ(replacement->pullOnce(), std::vector<std::int16_t>(256 * 2, 0));
 }
 
+TEST(ApplicationTest, HeadphonesThatDieWithNoNullOutputToTakeOverAreSwitchedOffUntilUsedAgain) {
+  TestDirectories dirs;
+  storeSettings(dirs, {{"AHIS", "Card A"}, {"AHIL", "Card B"}});
+  FakeAudioBackend backend({"Card A", "Card B"});
+  ScriptedRequester requester;
+  Application app(dirs.directories(), backend, requester);
+  ASSERT_TRUE(app.create());
+  ASSERT_TRUE(headphoneControlsEnabled(app));
+  backend.refuseOpen(kNullOutputName);
+  backend.lastOpened(kLineOutputName)->breakDevice();
+  app.appTick();
+  EXPECT_EQ(app.headphoneOutput(), nullptr);
+  EXPECT_TRUE(app.engine()->headphonesOff());
+  EXPECT_FALSE(headphoneControlsEnabled(app));
+  EXPECT_TRUE(backend.lastOpened(kMasterOutputName)->running());  // the speakers play on
+
+  // "Use" with the same choice tries the chosen device again.
+  app.useSettings();
+  ASSERT_NE(app.headphoneOutput(), nullptr);
+  EXPECT_EQ(app.headphoneOutput()->deviceName(), "Card B");
+  EXPECT_FALSE(app.engine()->headphonesOff());
+  EXPECT_TRUE(headphoneControlsEnabled(app));
+}
+
 TEST(ApplicationTest, OutputBlocksBeyondTheDecksBoundStillPlayEveryFrameThroughTheDecks) {
   TestDirectories dirs;
   const QString track = testing::makeTrack(dirs.path("."), "a.wav", 120, {"--seconds", "2"});
