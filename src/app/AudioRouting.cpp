@@ -143,6 +143,7 @@ void AudioRouting::stop() {
   headphones_.reset();
   master_.reset();
   reportedUnderflows_ = {0, 0};
+  reportedLostRecordBlocks_ = 0;  // counted by the engine that goes with the outputs
   if (engine_) engine_->setRecordReceiver(nullptr);
   engine_.reset();
 }
@@ -183,7 +184,10 @@ void AudioRouting::replaceWithNullOutput(std::unique_ptr<AudioOutput>& output, i
     return;
   }
   output.reset();
-  if (port == MixEngine::kHeadphonePort) setHeadphonePath(false);
+  if (port == MixEngine::kHeadphonePort) {
+    setHeadphonePath(false);
+    status_.show(msg(Msg::StatusHeadphonesUnavailable));
+  }
 }
 
 void AudioRouting::reportUnderflows() {
