@@ -49,7 +49,7 @@ double loadToReady(const std::string& path, gm::PcmMemory::Pages pages) {
   const double start = cpuSeconds();
   gm::TrackLoader::Hooks hooks;
   hooks.attach = [](const std::shared_ptr<gm::SampleData>&) {};
-  hooks.decoded = [](std::int32_t) {};
+  hooks.decoded = [](const gm::SampleData&, std::int32_t) {};
   hooks.progress = [](const std::shared_ptr<gm::SampleData>&) {};
   hooks.cancelled = [] { return false; };
   std::string error;

@@ -96,7 +96,7 @@ void Deck::openAndDecode(const std::string& path, const QString& fileName) {
 std::shared_ptr<SampleData> Deck::decode(const std::string& path, std::string& error) {
   TrackLoader::Hooks hooks;
   hooks.attach = [this](const std::shared_ptr<SampleData>& sample) { voice_.attachLoadingTrack(sample->pcm.data()); };
-  hooks.decoded = [this](std::int32_t frames) { voice_.setDecodedFrames(frames); };
+  hooks.decoded = [this](const SampleData&, std::int32_t frames) { voice_.setDecodedFrames(frames); };
   hooks.progress = [this](const std::shared_ptr<SampleData>& sample) {
     // The percentage travels with the post: the loader goes on writing the record meanwhile.
     const std::int32_t percent = sample->loadPercent;

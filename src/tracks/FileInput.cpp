@@ -35,7 +35,8 @@ std::unique_ptr<FileInput> FileInput::open(const std::string& path, std::functio
   std::unique_ptr<FileInput> input(new FileInput(fd, std::move(cancelled)));
   auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
   if (buffer != nullptr) {
-    input->context_ = avio_alloc_context(buffer, kBufferBytes, 0, input.get(), &FileInput::read, nullptr, &FileInput::seek);
+    input->context_ =
+        avio_alloc_context(buffer, kBufferBytes, 0, input.get(), &FileInput::read, nullptr, &FileInput::seek);
   }
   if (input->context_ == nullptr) {
     av_free(buffer);

@@ -1,8 +1,5 @@
 #include "tracks/MediaDecoder.h"
 
-#include "tracks/FileInput.h"
-#include "tracks/WavHeader.h"
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -20,6 +17,9 @@ extern "C" {
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
+
+#include "tracks/FileInput.h"
+#include "tracks/WavHeader.h"
 
 namespace gm {
 
@@ -84,7 +84,8 @@ int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictio
 }
 
 bool isFormat(const AVFormatContext* format, const char* name) {
-  return format->iformat != nullptr && format->iformat->name != nullptr && std::strcmp(format->iformat->name, name) == 0;
+  return format->iformat != nullptr && format->iformat->name != nullptr &&
+         std::strcmp(format->iformat->name, name) == 0;
 }
 
 bool isExactLengthFormat(const AVFormatContext* format) {

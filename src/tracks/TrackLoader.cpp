@@ -195,7 +195,7 @@ bool TrackLoader::decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>&
     if (frames == 0) break;
     scanner.scan(*sample, sample->pcm.data() + 2 * done, frames);
     done += std::int64_t(frames);
-    hooks.decoded(std::int32_t(done));
+    hooks.decoded(*sample, std::int32_t(done));
     const auto percent = std::int32_t(float(done) * 100.0f / float(sample->frames));
     // A record that grew shows a lower share: the display never goes back.
     if (percent > sample->loadPercent && percent < 100) {
@@ -205,6 +205,8 @@ bool TrackLoader::decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>&
   }
   // Memory that ran out inside the decoder cut the track short: it is not the file's track.
   if (decoder.outOfMemory()) return false;
+  // The reservation beyond the decoded frames goes back to the system; the voice never reads there.
+  sample->pcm.truncate(done);
   if (done != sample->frames) {
     // The track's length is the decoded count: the record becomes one of exactly that length.
     sample = exactRecord(*sample, done);
@@ -232,8 +234,6 @@ std::shared_ptr<SampleData> TrackLoader::longerRecord(SampleData& sample, std::i
 }
 
 std::shared_ptr<SampleData> TrackLoader::exactRecord(SampleData& sample, std::int64_t frames) {
-  // Only what lies beyond the decoded frames is given back: the voice never reads there.
-  sample.pcm.truncate(frames);
   std::shared_ptr<SampleData> exact = SampleData::adopt(sample.pcm, frames);
   if (exact) takeOverHeader(sample, *exact);
   return exact;

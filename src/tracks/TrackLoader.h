@@ -32,9 +32,9 @@ class TrackLoader {
     // [loader-thread] Hands the record's memory to the deck's voice (under the deck lock), so the
     // track can play while the rest decodes. Called once, before decoding: the samples never move.
     std::function<void(const std::shared_ptr<SampleData>&)> attach;
-    // [loader-thread] Frames 0 .. decodedFrames of the attached memory are final: the voice may
-    // play them (under the deck lock, which also publishes the samples to the render).
-    std::function<void(std::int32_t decodedFrames)> decoded;
+    // [loader-thread] Frames 0 .. decodedFrames of the attached memory (now `sample`'s) are final:
+    // the voice may play them (under the deck lock, which also publishes the samples to the render).
+    std::function<void(const SampleData& sample, std::int32_t decodedFrames)> decoded;
     // [loader-thread] A new integer percentage was reached. 100 comes last and once, with the
     // finished record.
     std::function<void(const std::shared_ptr<SampleData>&)> progress;

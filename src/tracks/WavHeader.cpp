@@ -31,7 +31,8 @@ std::uint32_t littleEndian(const unsigned char* bytes, int count) {
 std::int64_t WavHeader::statedFrames(int fd) {
   std::array<unsigned char, kHeaderBytes> header{};
   const ssize_t got = ::pread(fd, header.data(), header.size(), 0);
-  if (got < 12 || std::memcmp(header.data(), "RIFF", 4) != 0 || std::memcmp(header.data() + 8, "WAVE", 4) != 0) return 0;
+  if (got < 12 || std::memcmp(header.data(), "RIFF", 4) != 0 || std::memcmp(header.data() + 8, "WAVE", 4) != 0)
+    return 0;
   const auto length = std::size_t(got);
   std::uint32_t blockAlign = 0;
   for (std::size_t at = 12; at + 8 <= length;) {

@@ -143,6 +143,23 @@ TEST(WorkerTest, RunsJobsInOrderOnItsOwnThreadAndDiscardsPending) {
   EXPECT_LE(order.size(), 3u);
 }
 
+TEST(WorkerTest, StoppingGivesUpWaitingOnAJobThatDoesNotEnd) {
+  Worker worker("GrooveMangler Loader");
+  std::atomic<bool> started{false};
+  std::atomic<bool> release{false};
+  worker.post([&] {
+    started = true;
+    while (!release) std::this_thread::yield();
+  });
+  std::atomic<bool> queuedJobRan{false};
+  worker.post([&] { queuedJobRan = true; });
+  while (!started) std::this_thread::yield();
+  EXPECT_FALSE(worker.stopWithin(std::chrono::milliseconds(20)));
+  release = true;
+  EXPECT_TRUE(worker.stopWithin(std::chrono::milliseconds(60000)));
+  EXPECT_FALSE(queuedJobRan);
+}
+
 TEST(MainThreadTest, PostsFromEachThreadArriveInOrderOnTheMainThread) {
   QObject context;
   constexpr int kPerThread = 2000;
