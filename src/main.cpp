@@ -1,6 +1,8 @@
 // GrooveMangler: the two front ends (window and headless) around one application core.
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -18,6 +20,9 @@ namespace {
 
 using namespace gm;
 
+// How long the end of the program waits for each deck's loader to abandon its load.
+constexpr std::chrono::milliseconds kLoaderStopBound{3000};
+
 Directories directoriesFor(const CommandLine& line, const char* argv0) {
   Directories dirs = Directories::resolve(line.programDir, line.homeDir, QString::fromLocal8Bit(argv0));
   CatalogTable::translate(CatalogTable::catalogPathForLanguage(dirs.programDir()));
@@ -27,6 +32,19 @@ Directories directoriesFor(const CommandLine& line, const char* argv0) {
 bool displayAvailable() {
   return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
          !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+// Loads are abandoned at once when the program ends, but a loader stuck in a system call that
+// cannot be interrupted (a read from a network file system that went away) would keep the program
+// from ever ending: after a bounded wait it ends without tearing down.
+int endLoaders(Application& app, int status) {
+  for (const int deck : {Application::kDeckA, Application::kDeckB}) {
+    if (app.deck(deck).stopLoading(kLoaderStopBound)) continue;
+    std::fprintf(stderr, "GrooveMangler: a track loader does not respond; ending without cleaning up.\n");
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
+  return status;
 }
 
 int runHeadless(int argc, char** argv, const CommandLine& line) {
@@ -44,7 +62,7 @@ int runHeadless(int argc, char** argv, const CommandLine& line) {
   app.loadFiles(line.files);
   std::fprintf(stderr, "GrooveMangler: running headless on \"%s\"; SIGINT or SIGTERM ends it.\n",
                app.masterOutput()->deviceName().c_str());
-  return qtApp.exec();
+  return endLoaders(app, qtApp.exec());
 }
 
 int runWindowed(int argc, char** argv, const CommandLine& line) {
@@ -66,7 +84,7 @@ int runWindowed(int argc, char** argv, const CommandLine& line) {
   if (!app.create()) return 1;
   window.show();
   app.loadFiles(line.files);
-  return qtApp.exec();
+  return endLoaders(app, qtApp.exec());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QFile>
 #include <QTime>
 
 #include "core/CatalogTable.h"
@@ -28,7 +29,10 @@ Application::Application(Directories directories, AudioBackend& backend, Request
   deckB_.link(&deckA_);
   setUpDeckPlugins(deckA_, filterRackA_);
   setUpDeckPlugins(deckB_, filterRackB_);
-  for (Deck* deck : {&deckA_, &deckB_}) connect(deck, &Deck::loadFailed, &status_, &StatusLine::show);
+  for (Deck* deck : {&deckA_, &deckB_}) {
+    connect(deck, &Deck::loadFailed, &status_, &StatusLine::show);
+    connect(deck, &Deck::loadedPartly, &status_, &StatusLine::show);
+  }
   defineSettings();
   createDeckControls();
   createMixerChannels();
@@ -156,11 +160,18 @@ bool Application::appQuit() {
 
 void Application::endByBreakSignal() { Q_EMIT quitRequested(); }
 
-void Application::loadFiles(const QStringList& files) {
+void Application::loadFiles(const QByteArrayList& files) {
   for (int i = 0; i < std::min<int>(int(files.size()), 2); ++i) {
     Deck& target = deck(i == 0 ? kDeckA : kDeckB);
-    if (!target.loadEntry(TrackEntry::fromPath(files[i]))) status_.show(msg(Msg::LoadFailed).arg(files[i], "the deck is busy"));
+    const TrackEntry entry = TrackEntry::fromNativePath(files[i]);
+    if (!target.loadEntry(entry)) status_.show(msg(Msg::LoadFailed).arg(entry.fileName(), "the deck is busy"));
   }
+}
+
+void Application::loadFiles(const QStringList& files) {
+  QByteArrayList names;
+  for (const QString& file : files) names << QFile::encodeName(file);
+  loadFiles(names);
 }
 
 bool Application::appStartAudio() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include <QByteArrayList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -74,7 +75,8 @@ class Application : public QObject {
   // The deck control panels' behaviour (pitch and BPM sliders, loop buttons, ...).
   DeckControls& deckControls(int deck) { return deck == kDeckB ? *controlsB_ : *controlsA_; }
   // [main-thread] Loads the first file into deck A and the second into deck B; a file that cannot be
-  // loaded is reported in the deck's title line and the status line.
+  // loaded is reported in the deck's title line and the status line. Names are the system's bytes.
+  void loadFiles(const QByteArrayList& files);
   void loadFiles(const QStringList& files);
 
   FilterRack& filterRack(int deck) { return deck == kDeckB ? filterRackB_ : filterRackA_; }

@@ -21,6 +21,17 @@ bool takeValue(const QString& name, const QStringList& args, int& index, QString
   return true;
 }
 
+// A track for the next deck, its name kept as the bytes given.
+void addFile(CommandLine& line, const char* name) {
+  if (*name == '\0') {
+    line.error = QStringLiteral("an empty argument names no track");
+  } else if (line.files.size() == 2) {
+    line.error = QStringLiteral("too many tracks: at most two, one for each deck");
+  } else {
+    line.files << QByteArray(name);
+  }
+}
+
 }  // namespace
 
 CommandLine CommandLine::parse(int argc, const char* const* argv) {
@@ -31,7 +42,7 @@ CommandLine CommandLine::parse(int argc, const char* const* argv) {
   for (int i = 0; i < args.size() && line.error.isEmpty(); ++i) {
     const QString& arg = args[i];
     if (onlyFiles || !arg.startsWith('-') || arg == "-") {
-      line.files << arg;
+      addFile(line, argv[i + 1]);
     } else if (arg == "--") {
       onlyFiles = true;
     } else if (arg == "--headless") {

@@ -1,8 +1,8 @@
 #pragma once
-// The program's command line: GrooveMangler [--headless] [--progdir DIR] [--home DIR] [FILE...].
+// The program's command line: GrooveMangler [--headless] [--progdir DIR] [--home DIR] [TRACK_A [TRACK_B]].
 
+#include <QByteArrayList>
 #include <QString>
-#include <QStringList>
 
 namespace gm {
 
@@ -12,7 +12,9 @@ struct CommandLine {
   bool version = false;
   QString programDir;  // empty: environment or the executable's directory
   QString homeDir;     // empty: environment or $XDG_DATA_HOME/GrooveMangler
-  QStringList files;   // audio files for deck A and deck B
+  // Tracks for deck A and deck B (at most two): the names' bytes exactly as given, since a file's
+  // name need not be text in any encoding.
+  QByteArrayList files;
   QString error;       // set when the line cannot be understood
 
   static CommandLine parse(int argc, const char* const* argv);

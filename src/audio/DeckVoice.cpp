@@ -39,11 +39,6 @@ void DeckVoice::attachLoadingTrack(const std::int16_t* pcm) {
   voice_.speed = 1.0f;
 }
 
-void DeckVoice::moveTrack(const std::int16_t* pcm) {
-  std::lock_guard guard(lock_);
-  voice_.pcm = pcm;
-}
-
 void DeckVoice::setDecodedFrames(std::int32_t frames) {
   std::lock_guard guard(lock_);
   voice_.frames = frames;

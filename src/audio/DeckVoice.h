@@ -41,8 +41,6 @@ class DeckVoice final : public BlockRenderer, public DeckRenderTarget {
   // ---- the track's memory [main or loader thread] ----
   // A new track starts loading into `pcm`: nothing is playable yet, position and loop start over.
   void attachLoadingTrack(const std::int16_t* pcm);
-  // The loader moved the track to larger memory; the play position stays where it is.
-  void moveTrack(const std::int16_t* pcm);
   // Frames 0 .. frames of the memory are decoded and may play; play waits at that edge.
   void setDecodedFrames(std::int32_t frames);
   // Loading ended: the track is `frames` long and playing past its end ends the track.

@@ -88,6 +88,7 @@ constexpr Entry kBuiltIn[] = {
     {Msg::StatusPluginsRefused, "Plug-ins not loaded: %1."},
     {Msg::StatusOutputUnderflows, "%1 fell behind the sound device: %2 gaps in the sound so far."},
     {Msg::ResampledTitle, "%1 (resampled from %2 Hz)"},
+    {Msg::CutShortTitle, "%1 (Loaded %2 of %3: the file is damaged or was cut short)"},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

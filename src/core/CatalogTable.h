@@ -67,6 +67,7 @@ enum class Msg : int {
   StatusPluginsRefused,
   StatusOutputUnderflows,
   ResampledTitle,
+  CutShortTitle,
   Count  // keep last
 };
 

@@ -7,13 +7,24 @@ namespace gm {
 Worker::Worker(std::string name) : name_(std::move(name)), thread_([this] { run(); }) {}
 
 Worker::~Worker() {
-  {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-    jobs_.clear();
-  }
+  stopWithin(std::chrono::milliseconds::max());
+}
+
+bool Worker::stopWithin(std::chrono::milliseconds bound) {
+  if (!thread_.joinable()) return true;
+  std::unique_lock lock(mutex_);
+  stopping_ = true;
+  jobs_.clear();
   wake_.notify_all();
+  const auto finished = [this] { return finished_; };
+  if (bound == std::chrono::milliseconds::max()) {
+    idle_.wait(lock, finished);
+  } else if (!idle_.wait_for(lock, bound, finished)) {
+    return false;  // joining could wait forever
+  }
+  lock.unlock();
   thread_.join();
+  return true;
 }
 
 void Worker::post(std::function<void()> job) {
@@ -60,6 +71,7 @@ void Worker::run() {
     if (jobs_.empty()) idle_.notify_all();
   }
   busy_ = false;
+  finished_ = true;
   idle_.notify_all();
 }
 

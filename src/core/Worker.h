@@ -2,6 +2,7 @@
 // A background thread with its own ordered job queue: the deck loaders, the playlist's loader and
 // the version check each own one. Jobs run one after the other in the order they were posted.
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -28,6 +29,10 @@ class Worker {
   bool stopping() const;
   // [any-thread] Blocks until every job posted so far has run (tests and shutdown).
   void waitIdle();
+  // [owner-thread] Stops as the destructor does, but waits at most `bound` for the running job.
+  // False when it is still running then (stuck in a call that cannot be interrupted): destroying
+  // the worker would wait for it, so the caller ends the process without tearing down.
+  bool stopWithin(std::chrono::milliseconds bound);
 
   const std::string& name() const { return name_; }
 
@@ -41,6 +46,7 @@ class Worker {
   std::deque<std::function<void()>> jobs_;
   bool stopping_ = false;
   bool busy_ = false;
+  bool finished_ = false;  // the thread has left its loop
   std::thread thread_;
 };
 

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 
-#include <QFileInfo>
+#include <QFile>
 
 #include "core/CatalogTable.h"
 #include "core/MainThread.h"
@@ -18,6 +19,13 @@ namespace {
 QString clockText(std::int32_t seconds) {
   const std::int32_t s = std::abs(seconds);
   return QString::asprintf("%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
+}
+
+// A length as people write it: "1:13", "10:00", "3:22:53".
+QString durationText(std::int64_t frames) {
+  const std::int64_t s = frames / 44100;
+  if (s < 3600) return QString::asprintf("%d:%02d", int(s / 60), int(s % 60));
+  return QString::asprintf("%lld:%02d:%02d", static_cast<long long>(s / 3600), int(s / 60 % 60), int(s % 60));
 }
 
 }  // namespace
@@ -46,7 +54,7 @@ std::int32_t Deck::cueFrame() const { return voiceSnapshot().cue_frame; }
 // ---- loading -----------------------------------------------------------------------------------
 
 bool Deck::loadEntry(const TrackEntry& entry) {
-  if (entry.path.isEmpty() || playing() || busy_) return false;
+  if (entry.nativePath.isEmpty() || playing() || busy_) return false;
   busy_ = true;
   detachTrack();
   setPitch(10000);
@@ -60,8 +68,9 @@ bool Deck::loadEntry(const TrackEntry& entry) {
   Q_EMIT positionChanged(0, false);
   Q_EMIT cueChanged(0);
   Q_EMIT loopChanged(0, 0);
-  const std::string path = QFile::encodeName(entry.path).toStdString();
-  loader_.post([this, path] { openAndDecode(path); });
+  const std::string path = entry.nativePath.toStdString();
+  const QString fileName = entry.fileName();
+  loader_.post([this, path, fileName] { openAndDecode(path, fileName); });
   return true;
 }
 
@@ -72,41 +81,44 @@ void Deck::detachTrack() {
   old.reset();
 }
 
-void Deck::openAndDecode(const std::string& path) {
+void Deck::openAndDecode(const std::string& path, const QString& fileName) {
+  std::string error;
+  std::shared_ptr<SampleData> sample = decode(path, error);
+  if (!sample && !error.empty()) {
+    const QString reason = QString::fromStdString(error);
+    MainThread::post(this, [this, fileName, reason] { onLoadFailed(fileName, reason); });
+    return;
+  }
+  MainThread::post(this, [this, sample] { onLoadFinished(sample); });
+}
+
+// nullptr with `error` empty: the track could not have the memory it needs.
+std::shared_ptr<SampleData> Deck::decode(const std::string& path, std::string& error) {
   TrackLoader::Hooks hooks;
-  hooks.attach = [this](const std::shared_ptr<SampleData>& sample) { attachSample(sample); };
-  hooks.decoded = [this](std::int32_t frames) { voice_.setDecodedFrames(frames); };
+  hooks.attach = [this](const std::shared_ptr<SampleData>& sample) { voice_.attachLoadingTrack(sample->pcm.data()); };
+  hooks.decoded = [this](const SampleData&, std::int32_t frames) { voice_.setDecodedFrames(frames); };
   hooks.progress = [this](const std::shared_ptr<SampleData>& sample) {
     // The percentage travels with the post: the loader goes on writing the record meanwhile.
     const std::int32_t percent = sample->loadPercent;
     MainThread::post(this, [this, sample, percent] { onLoadProgress(sample, percent); });
   };
   hooks.cancelled = [this] { return loader_.stopping(); };
-  std::string error;
-  std::shared_ptr<SampleData> sample = TrackLoader::decode(path, hooks, error);
-  if (!sample && !error.empty()) {
-    const QString file = QFile::decodeName(path.c_str());
-    const QString reason = QString::fromStdString(error);
-    MainThread::post(this, [this, file, reason] { onLoadFailed(file, reason); });
-    return;
+  TrackLoader::Options options;
+  options.maxFrames = maxTrackFrames_;
+  try {
+    std::shared_ptr<SampleData> sample = TrackLoader::decode(path, hooks, error, options);
+    if (sample) detectTempo(*sample);
+    return sample;
+  } catch (const std::bad_alloc&) {
+    error.clear();
+    return nullptr;
   }
-  if (sample) detectTempo(*sample);
-  MainThread::post(this, [this, sample] { onLoadFinished(sample); });
 }
 
 void Deck::detectTempo(SampleData& sample) {
   // A track with a script gets its tempo from the script.
   if (!detector_ || QFile::exists(QString::fromStdString(homeDirectory_ + "/" + sample.scriptPath))) return;
   sample.detectedBpm = std::int32_t(detector_->detectTempo(sample.pcm.data(), std::uint32_t(sample.frames)));
-}
-
-void Deck::attachSample(const std::shared_ptr<SampleData>& sample) {
-  // Memory grown mid-load keeps the play position; a new track starts with nothing playable.
-  if (voiceSnapshot().pcm != nullptr) {
-    voice_.moveTrack(sample->pcm.data());
-  } else {
-    voice_.attachLoadingTrack(sample->pcm.data());
-  }
 }
 
 void Deck::onLoadProgress(const std::shared_ptr<SampleData>& sample, std::int32_t percent) {
@@ -136,13 +148,21 @@ void Deck::onLoadFinished(const std::shared_ptr<SampleData>& sample) {
     title_ = msg(Msg::ResampledTitle).arg(title_).arg(sample->sourceSampleRate);
     Q_EMIT titleChanged(title_);
   }
+  showIfCutShort(*sample);
   Q_EMIT loaded();
 }
 
-void Deck::onLoadFailed(const QString& path, const QString& reason) {
+void Deck::showIfCutShort(const SampleData& sample) {
+  if (!sample.cutShort()) return;
+  title_ = msg(Msg::CutShortTitle).arg(title_, durationText(sample.frames), durationText(sample.statedFrames));
+  Q_EMIT titleChanged(title_);
+  Q_EMIT loadedPartly(title_);
+}
+
+void Deck::onLoadFailed(const QString& fileName, const QString& reason) {
   busy_ = false;
   detachTrack();
-  title_ = msg(Msg::LoadFailed).arg(QFileInfo(path).fileName(), reason);
+  title_ = msg(Msg::LoadFailed).arg(fileName, reason);
   Q_EMIT titleChanged(title_);
   Q_EMIT loadFailed(title_);
 }

@@ -54,6 +54,14 @@ class Deck : public QObject {
   void setTempoDetector(std::unique_ptr<PluginObject> detector);
   // [main-thread, no load running] Where per-track scripts ("Keyledger/<key>.rx") live.
   void setHomeDirectory(const QString& directory) { homeDirectory_ = directory.toStdString(); }
+  // [main-thread, no load running] The longest track the deck takes (frames, at most
+  // SampleData::kMaxFrames, the default); a longer one fails as one without the memory for it.
+  void setMaxTrackFrames(std::int64_t frames) { maxTrackFrames_ = frames; }
+  // [main-thread, at exit] Ends the loader: a load in progress is abandoned. False when the loader
+  // is still stuck after `bound` (in a system call that cannot be interrupted, such as a read from a
+  // network file system that went away); the deck must then never be destroyed, as the thread still
+  // uses it: the program can only end without tearing down.
+  bool stopLoading(std::chrono::milliseconds bound) { return loader_.stopWithin(bound); }
 
   // [main-thread] Loading. False when refused (playing, busy, no file).
   bool loadEntry(const TrackEntry& entry);
@@ -127,16 +135,19 @@ class Deck : public QObject {
   void loaded();
   // The track could not be loaded; the title line says why.
   void loadFailed(const QString& message);
+  // The track loaded, but the file holds noticeably less than it states; the title line says so.
+  void loadedPartly(const QString& message);
   void recentre();
   void peakChanged(std::int32_t peak);
 
  private:
-  void openAndDecode(const std::string& path);
+  void openAndDecode(const std::string& path, const QString& fileName);
+  std::shared_ptr<SampleData> decode(const std::string& path, std::string& error);
   void detectTempo(SampleData& sample);
-  void attachSample(const std::shared_ptr<SampleData>& sample);
   void onLoadProgress(const std::shared_ptr<SampleData>& sample, std::int32_t percent);
   void onLoadFinished(const std::shared_ptr<SampleData>& sample);
-  void onLoadFailed(const QString& path, const QString& reason);
+  void onLoadFailed(const QString& fileName, const QString& reason);
+  void showIfCutShort(const SampleData& sample);
   void onAnalysisFinished();
   void detachTrack();
   void setPlaying(bool playing);
@@ -149,6 +160,7 @@ class Deck : public QObject {
   DeckVoice voice_;
   std::unique_ptr<PluginObject> detector_;  // used on the loader thread only
   std::string homeDirectory_;
+  std::int64_t maxTrackFrames_ = SampleData::kMaxFrames;  // read by the loader between loads only
 
   EqualiserSettings equaliserSettings_;
   int highKnob_ = 127;

@@ -18,6 +18,9 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include "tracks/FileInput.h"
+#include "tracks/WavHeader.h"
+
 namespace gm {
 
 namespace {
@@ -70,6 +73,21 @@ std::string describeError(int averror) {
   }
 }
 
+bool plausibleRate(int rate) {
+  return rate >= MediaDecoder::kMinSourceRate && rate <= MediaDecoder::kMaxSourceRate;
+}
+
+// Playlists and files that refer to other files would have FFmpeg open those names, which could be
+// anything (a FIFO, a device, a URL): a track is the one file it was opened as.
+int refuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) {
+  return AVERROR(EPERM);
+}
+
+bool isFormat(const AVFormatContext* format, const char* name) {
+  return format->iformat != nullptr && format->iformat->name != nullptr &&
+         std::strcmp(format->iformat->name, name) == 0;
+}
+
 bool isExactLengthFormat(const AVFormatContext* format) {
   if (format->iformat == nullptr || format->iformat->name == nullptr) return false;
   // Demuxer names can be lists such as "mov,mp4,m4a"; the exact ones are single names.
@@ -80,11 +98,12 @@ bool isExactLengthFormat(const AVFormatContext* format) {
 
 }  // namespace
 
-std::unique_ptr<MediaDecoder> MediaDecoder::open(const std::string& path, std::string* error) {
+std::unique_ptr<MediaDecoder> MediaDecoder::open(const std::string& path, std::string* error,
+                                                 std::function<bool()> cancelled) {
   quietenLibraryLog();
   std::unique_ptr<MediaDecoder> decoder(new MediaDecoder());
   std::string reason;
-  if (!decoder->openFile(path, &reason)) {
+  if (!decoder->openFile(path, std::move(cancelled), &reason)) {
     if (error != nullptr) *error = reason;
     return nullptr;
   }
@@ -95,38 +114,55 @@ MediaDecoder::~MediaDecoder() {
   closeFile();
 }
 
-bool MediaDecoder::openFile(const std::string& path, std::string* error) {
-  if (path.empty()) {
-    *error = "File not found";
-    return false;
-  }
-  // The "file:" prefix and the protocol whitelist keep a path such as "http://..." or
-  // "concat:..." (or a playlist format that names other URLs) from leaving the local disk.
-  AVDictionary* options = nullptr;
-  int rc = av_dict_set(&options, "protocol_whitelist", "file", 0);
-  if (rc >= 0) {
-    const std::string url = "file:" + path;
-    rc = avformat_open_input(&format_, url.c_str(), nullptr, &options);
-  }
-  av_dict_free(&options);
-  if (rc < 0) {
-    *error = describeError(rc);
-    return false;
-  }
-  rc = avformat_find_stream_info(format_, nullptr);
+bool MediaDecoder::openFile(const std::string& path, std::function<bool()> cancelled, std::string* error) {
+  input_ = FileInput::open(path, std::move(cancelled), *error);
+  if (!input_ || !openInput(path, error)) return false;
+  const int rc = avformat_find_stream_info(format_, nullptr);
   if (rc < 0) {
     *error = describeError(rc);
     return false;
   }
   if (!openDecoder(error)) return false;
+  if (sourceRate_ > 0 && !plausibleRate(sourceRate_)) {
+    *error = "Unsupported sample rate";
+    return false;
+  }
   // Decode the first frame now, so a file that opens but yields no audio is refused here and the
   // rate and channel count are known even for codecs that state them only in their frames.
-  if (!fillPending() || sourceRate_ <= 0 || outputChannels_ <= 0) {
-    *error = audioPacketsRead_ == 0 ? "No audio in file" : "Unsupported or damaged file";
+  if (!fillPending() || !plausibleRate(sourceRate_) || outputChannels_ <= 0) {
+    *error = rateRefused_ ? "Unsupported sample rate"
+             : audioPacketsRead_ == 0 ? "No audio in file"
+                                      : "Unsupported or damaged file";
     return false;
   }
   estimateFrameCount();
+  readStatedFrameCount();
   return true;
+}
+
+bool MediaDecoder::openInput(const std::string& path, std::string* error) {
+  format_ = avformat_alloc_context();
+  if (format_ == nullptr) {
+    *error = describeError(AVERROR(ENOMEM));
+    return false;
+  }
+  format_->pb = input_->context();
+  format_->flags |= AVFMT_FLAG_CUSTOM_IO;
+  format_->interrupt_callback.callback = &MediaDecoder::interrupted;
+  format_->interrupt_callback.opaque = this;
+  format_->io_open = &refuseNestedOpen;
+  // The name only helps to tell the format by its extension: the data comes through pb.
+  const int rc = avformat_open_input(&format_, path.c_str(), nullptr, nullptr);
+  if (rc < 0) {
+    *error = describeError(rc);  // the context is gone (format_ is null again)
+    return false;
+  }
+  return true;
+}
+
+int MediaDecoder::interrupted(void* opaque) {
+  const auto* decoder = static_cast<const MediaDecoder*>(opaque);
+  return decoder->input_ && decoder->input_->cancelled() ? 1 : 0;
 }
 
 bool MediaDecoder::openDecoder(std::string* error) {
@@ -195,10 +231,20 @@ void MediaDecoder::estimateFrameCount() {
   }
 }
 
-int64_t MediaDecoder::frameCount() const {
-  if (sourceRate_ <= 0 || outputRate_ == sourceRate_) return sourceFrameCount_;
-  return av_rescale(sourceFrameCount_, outputRate_, sourceRate_);
+void MediaDecoder::readStatedFrameCount() {
+  statedSourceFrames_ = frameCountIsExact_ ? sourceFrameCount_ : 0;
+  if (isFormat(format_, "wav"))
+    statedSourceFrames_ = std::max(statedSourceFrames_, WavHeader::statedFrames(input_->descriptor()));
 }
+
+int64_t MediaDecoder::atOutputRate(int64_t sourceFrames) const {
+  if (sourceRate_ <= 0 || outputRate_ == sourceRate_) return sourceFrames;
+  return av_rescale(sourceFrames, outputRate_, sourceRate_);
+}
+
+int64_t MediaDecoder::frameCount() const { return atOutputRate(sourceFrameCount_); }
+
+int64_t MediaDecoder::statedFrameCount() const { return atOutputRate(statedSourceFrames_); }
 
 void MediaDecoder::closeFile() {
   swr_free(&resampler_);
@@ -295,6 +341,7 @@ void MediaDecoder::decodeStep() {
     av_frame_unref(frame_);
     return;
   }
+  if (rc == AVERROR(ENOMEM)) outOfMemory_ = true;
   if (rc == AVERROR_EOF || rc == AVERROR(ENOMEM)) {
     finishStream();
     return;
@@ -314,7 +361,9 @@ void MediaDecoder::sendNextPacket() {
       // Some demuxers report a damaged stretch once and then find the next packet.
       if (readResult == AVERROR_INVALIDDATA && ++readErrorsInRow_ <= kMaxReadErrors) continue;
       if (readResult < 0) {
-        // End of file, a file cut short or a read error: all end the input the same way.
+        if (readResult == AVERROR(ENOMEM)) outOfMemory_ = true;
+        // End of file, a file cut short, a read error or a cancelled load: all end the input the
+        // same way.
         inputEnded_ = true;
         if (avcodec_send_packet(codec_, nullptr) < 0) finishStream();
         return;
@@ -333,7 +382,10 @@ void MediaDecoder::sendNextPacket() {
     }
     packetHeld_ = false;
     av_packet_unref(packet_);
-    if (rc == AVERROR(ENOMEM)) finishStream();
+    if (rc == AVERROR(ENOMEM)) {
+      outOfMemory_ = true;
+      finishStream();
+    }
     // Accepted, or a damaged packet that is skipped: either way the decoder is asked again.
     return;
   }
@@ -356,6 +408,7 @@ void MediaDecoder::convertFrame() {
                                          static_cast<size_t>(pendingFrames_) * outputChannels_);
   const int converted = swr_convert(resampler_, &out, capacity,
                                     const_cast<const uint8_t**>(frame_->extended_data), frame_->nb_samples);
+  if (converted == AVERROR(ENOMEM)) outOfMemory_ = true;
   if (converted > 0) pendingFrames_ += converted;
 }
 
@@ -373,7 +426,8 @@ bool MediaDecoder::configureResampler() {
   swr_free(&resampler_);
   resamplerInputFormat_ = -1;
   const AVChannelLayout& frameLayout = frame_->ch_layout;
-  if (frame_->format < 0 || frame_->sample_rate <= 0 || frameLayout.nb_channels <= 0) return false;
+  if (!plausibleRate(frame_->sample_rate)) rateRefused_ = true;
+  if (frame_->format < 0 || !plausibleRate(frame_->sample_rate) || frameLayout.nb_channels <= 0) return false;
 
   AVChannelLayout inLayout{};
   AVChannelLayout outLayout{};
@@ -430,6 +484,7 @@ bool MediaDecoder::ensurePendingCapacity(int64_t frames) {
   try {
     pendingSamples_.resize(std::max(needed, pendingSamples_.size() * 2));
   } catch (const std::bad_alloc&) {
+    outOfMemory_ = true;
     return false;
   }
   return true;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@ struct AVFrame;
 struct SwrContext;
 
 namespace gm {
+
+class FileInput;
 
 // Decodes one audio file into interleaved signed 16-bit PCM (native byte order) at 44100 Hz, the
 // rate the decks count beats and loops in. Mono files are delivered as 1 channel; everything with
@@ -29,14 +32,25 @@ namespace gm {
 // few thousand frames, more for VBR files without a header). Callers must treat the number of frames
 // that pull() actually delivers as the track length: reserve reserveFrameCount() frames and keep
 // pulling until pull() returns 0 rather than stopping at the estimate.
+//
+// Input: only regular files are opened (never FIFOs or devices), through one descriptor that FFmpeg
+// reads from; nothing the file names (playlists, references to other files or URLs) is followed.
 class MediaDecoder {
  public:
   static constexpr int kStandardRate = 44100;
+  // Rates the decoder brings to kStandardRate. Outside them a header is taken for a lie: resampling
+  // from there would turn a few bytes into hours of audio or make nothing of a whole file.
+  static constexpr int kMinSourceRate = 1000;
+  static constexpr int kMaxSourceRate = 768000;
   enum class Rate { Standard, Source };
 
-  // Returns nullptr and a short human-readable reason in *error (if error is not null) when the
-  // file cannot be opened, holds no audio stream, has no decoder, or yields no audio at all.
-  static std::unique_ptr<MediaDecoder> open(const std::string& path, std::string* error);
+  // `path` is the file's name as the system knows it (bytes, not necessarily UTF-8). Returns nullptr
+  // and a short human-readable reason in *error (if error is not null) when the file cannot be
+  // opened, is no regular file, holds no audio stream, has no decoder, has an unsupported sample
+  // rate or yields no audio at all. Once `cancelled` (may be empty) returns true, reading the file
+  // stops wherever it is, here or in pull(), so an abandoned load never waits on the disk.
+  static std::unique_ptr<MediaDecoder> open(const std::string& path, std::string* error,
+                                            std::function<bool()> cancelled = {});
   ~MediaDecoder();
 
   MediaDecoder(const MediaDecoder&) = delete;
@@ -50,6 +64,9 @@ class MediaDecoder {
   // frameCount() plus headroom for estimated lengths: reserving this many frames makes growing
   // the destination during decoding a rare event (it must still be handled).
   int64_t reserveFrameCount() const;
+  // The length the file's header states exactly, at sampleRate(), even where the file holds less;
+  // 0 when it states none exactly (see frameCount()).
+  int64_t statedFrameCount() const;
 
   // The rate of the frames pull() delivers: kStandardRate, or the file's own after a restart with
   // Rate::Source.
@@ -69,14 +86,20 @@ class MediaDecoder {
   // end of the stream, after an unrecoverable error, or when maxBytes is smaller than one frame.
   // Damaged packets are skipped; a file that is cut short ends the stream where its data ends.
   size_t pull(void* buffer, size_t maxBytes);
+  // Decoding ran out of memory: the stream ended early and what was delivered is not the track.
+  bool outOfMemory() const { return outOfMemory_; }
 
  private:
   MediaDecoder() = default;
 
-  bool openFile(const std::string& path, std::string* error);
+  bool openFile(const std::string& path, std::function<bool()> cancelled, std::string* error);
+  bool openInput(const std::string& path, std::string* error);
+  static int interrupted(void* opaque);
   bool openDecoder(std::string* error);
   bool createCodec(std::string* error);
   void estimateFrameCount();
+  void readStatedFrameCount();
+  int64_t atOutputRate(int64_t sourceFrames) const;
   void closeFile();
   bool fillPending();
   void decodeStep();
@@ -90,6 +113,7 @@ class MediaDecoder {
   bool ensurePendingCapacity(int64_t frames);
   void resetDecodeState();
 
+  std::unique_ptr<FileInput> input_;  // declared first: closed after the demuxer that reads it
   AVFormatContext* format_ = nullptr;
   AVCodecContext* codec_ = nullptr;
   AVPacket* packet_ = nullptr;
@@ -102,6 +126,7 @@ class MediaDecoder {
   int outputChannels_ = 0;
   int64_t sourceFrameCount_ = 0;  // at sourceRate_
   bool frameCountIsExact_ = false;
+  int64_t statedSourceFrames_ = 0;  // at sourceRate_
 
   // The input format the resampler was configured for; a change mid-stream rebuilds it.
   int resamplerInputFormat_ = -1;
@@ -122,6 +147,8 @@ class MediaDecoder {
   int readErrorsInRow_ = 0;       // failed reads since the last good packet
   int64_t audioPacketsRead_ = 0;  // tells a file without audio from a damaged one
   bool atStart_ = true;           // no frame handed out since the file was opened or rewound
+  bool rateRefused_ = false;      // a frame came at a rate outside kMinSourceRate .. kMaxSourceRate
+  bool outOfMemory_ = false;
 };
 
 }  // namespace gm

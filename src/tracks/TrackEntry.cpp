@@ -1,15 +1,21 @@
 #include "tracks/TrackEntry.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QStringList>
 
 namespace gm {
 
-TrackEntry TrackEntry::fromPath(const QString& path) {
+TrackEntry TrackEntry::fromNativePath(const QByteArray& nativePath) {
   TrackEntry entry;
-  entry.path = path;
-  entry.title = QFileInfo(path).fileName();
+  entry.nativePath = nativePath;
+  entry.title = entry.fileName();
   return entry;
+}
+
+TrackEntry TrackEntry::fromPath(const QString& path) { return fromNativePath(QFile::encodeName(path)); }
+
+QString TrackEntry::fileName() const {
+  return QFile::decodeName(nativePath.mid(nativePath.lastIndexOf('/') + 1));
 }
 
 QString TrackEntry::titleLine() const {

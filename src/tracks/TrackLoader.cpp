@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <new>
 #include <optional>
 #include <vector>
@@ -81,10 +80,44 @@ std::size_t pullStereoFrames(MediaDecoder& decoder, std::int16_t* destination, s
   return frames;
 }
 
+// A load that reaches the length it expected grows its record by half of what it has, and by at
+// least this much (a minute), so a long stream without a stated length grows it only a few times.
+constexpr std::int64_t kMinGrowthFrames = std::int64_t{MediaDecoder::kStandardRate} * 60;
+// The least address space a load reserves when the system limits it (ulimit -v): ten minutes.
+constexpr std::int64_t kMinReservedFrames = std::int64_t{MediaDecoder::kStandardRate} * 600;
+
+// Address space for the longest track a load may take; under an address-space limit as much of it
+// as can be had, down to ten minutes. The load stops at what it got.
+bool reserveMemory(PcmMemory& pcm, std::int64_t maxFrames, PcmMemory::Pages pages) {
+  const std::int64_t leastFrames = std::min(maxFrames, kMinReservedFrames);
+  for (std::int64_t frames = maxFrames;; frames = std::max(frames / 2, leastFrames)) {
+    if (pcm.reserve(frames, pages)) return true;
+    if (frames == leastFrames) return false;
+  }
+}
+
+// Whether the stream still delivers frames beyond those pulled so far.
+bool streamGoesOn(MediaDecoder& decoder) {
+  std::int16_t frame[2];
+  return decoder.pull(frame, std::size_t(decoder.bytesPerFrame())) > 0;
+}
+
 }  // namespace
 
-std::shared_ptr<SampleData> TrackLoader::decode(const std::string& path, const Hooks& hooks, std::string& error) {
-  std::unique_ptr<MediaDecoder> decoder = MediaDecoder::open(path, &error);
+std::shared_ptr<SampleData> TrackLoader::decode(const std::string& path, const Hooks& hooks, std::string& error,
+                                            const Options& options) {
+  try {
+    return load(path, hooks, error, options);
+  } catch (const std::bad_alloc&) {
+    // Whatever ran out of memory on the way: the load is one the system cannot afford.
+    error.clear();
+    return nullptr;
+  }
+}
+
+std::shared_ptr<SampleData> TrackLoader::load(const std::string& path, const Hooks& hooks, std::string& error,
+                                          const Options& options) {
+  std::unique_ptr<MediaDecoder> decoder = MediaDecoder::open(path, &error, hooks.cancelled);
   if (!decoder) {
     if (error.empty()) error = "cannot be decoded";
     return nullptr;
@@ -97,12 +130,11 @@ std::shared_ptr<SampleData> TrackLoader::decode(const std::string& path, const H
     error = "Cannot read file";
     return nullptr;
   }
-  std::shared_ptr<SampleData> sample = SampleData::allocate(decoder->reserveFrameCount());
+  std::int64_t limitFrames = std::clamp<std::int64_t>(options.maxFrames, 0, SampleData::kMaxFrames);
+  std::shared_ptr<SampleData> sample = reservedRecord(*decoder, limitFrames, options.pages);
   if (!sample) return nullptr;
-  sample->sampleRate = decoder->sampleRate();
-  sample->sourceSampleRate = decoder->sourceSampleRate();
   hooks.attach(sample);
-  if (!decodeInto(*decoder, sample, hooks)) return nullptr;
+  if (!decodeInto(*decoder, sample, limitFrames, hooks)) return nullptr;
   finish(*sample, sourceDigest);
   // After the last word and field: the views take the overview as complete from here on.
   sample->loadEnded.store(true, std::memory_order_release);
@@ -126,58 +158,85 @@ std::optional<TrackDigest> TrackLoader::sourceRateDigest(MediaDecoder& decoder) 
   return TrackKey::digest(opening.data(), frames * 4);
 }
 
-bool TrackLoader::decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>& sample, const Hooks& hooks) {
+// A record of the length the file leads us to expect, over address space for the longest track the
+// load may take (`limitFrames`, lowered to what the system would reserve); the memory becomes real
+// only as the frames arrive.
+std::shared_ptr<SampleData> TrackLoader::reservedRecord(const MediaDecoder& decoder, std::int64_t& limitFrames,
+                                                        PcmMemory::Pages pages) {
+  PcmMemory pcm;
+  if (!reserveMemory(pcm, limitFrames, pages)) return nullptr;
+  limitFrames = std::min(limitFrames, pcm.reservedFrames());
+  const std::int64_t expected = std::clamp<std::int64_t>(decoder.reserveFrameCount(), 0, limitFrames);
+  std::shared_ptr<SampleData> sample = SampleData::adopt(pcm, expected);
+  if (!sample) return nullptr;
+  sample->sampleRate = decoder.sampleRate();
+  sample->sourceSampleRate = decoder.sourceSampleRate();
+  sample->statedFrames = decoder.statedFrameCount();
+  return sample;
+}
+
+bool TrackLoader::decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>& sample, std::int64_t limitFrames,
+                             const Hooks& hooks) {
   Scanner scanner;
   std::vector<std::int16_t> monoScratch(kMonoPullBytes / 2);
-  const std::size_t capacity = std::size_t(sample->frames);
-  std::size_t done = 0;
-  while (done < capacity && !hooks.cancelled()) {
-    const std::size_t frames = pullStereoFrames(decoder, sample->pcm.data() + 2 * done, capacity - done, monoScratch);
+  std::int64_t done = 0;
+  while (!hooks.cancelled()) {
+    if (done == sample->frames) {
+      // The stream goes on past the length expected: a longer record, up to the limit.
+      if (done == limitFrames) {
+        if (streamGoesOn(decoder)) return false;
+        break;
+      }
+      sample = longerRecord(*sample, limitFrames);
+      if (!sample) return false;
+    }
+    std::size_t frames = 0;
+    if (!pullNext(decoder, *sample, done, frames, monoScratch)) return false;
     if (frames == 0) break;
     scanner.scan(*sample, sample->pcm.data() + 2 * done, frames);
-    done += frames;
-    hooks.decoded(std::int32_t(done));
-    const auto percent = std::int32_t(float(done) * 100.0f / float(capacity));
-    if (percent != sample->loadPercent && percent < 100) {
+    done += std::int64_t(frames);
+    hooks.decoded(*sample, std::int32_t(done));
+    const auto percent = std::int32_t(float(done) * 100.0f / float(sample->frames));
+    // A record that grew shows a lower share: the display never goes back.
+    if (percent > sample->loadPercent && percent < 100) {
       sample->loadPercent = percent;
       hooks.progress(sample);
     }
   }
-  // An estimated length can be short: what the file still holds is kept, not cut off.
-  std::vector<std::int16_t> tail;
-  while (done == capacity && !hooks.cancelled()) {
-    const std::size_t used = tail.size();
-    tail.resize(used + kPullBytes / 2);
-    const std::size_t frames = pullStereoFrames(decoder, tail.data() + used, kPullBytes / 4, monoScratch);
-    tail.resize(used + frames * 2);
-    if (frames == 0) break;
-  }
-  if (!tail.empty() || done < capacity) {
+  // Memory that ran out inside the decoder cut the track short: it is not the file's track.
+  if (decoder.outOfMemory()) return false;
+  // The reservation beyond the decoded frames goes back to the system; the voice never reads there.
+  sample->pcm.truncate(done);
+  if (done != sample->frames) {
     // The track's length is the decoded count: the record becomes one of exactly that length.
-    std::shared_ptr<SampleData> exact = tail.empty() ? trimmedRecord(*sample, done) : grownRecord(*sample, tail);
-    if (!exact) return false;
-    scanner.scan(*exact, exact->pcm.data() + 2 * done, tail.size() / 2);
-    hooks.attach(exact);
-    hooks.decoded(exact->frames);
-    sample = std::move(exact);
+    sample = exactRecord(*sample, done);
+    if (!sample) return false;
   }
   scanner.store(*sample);
   return true;
 }
 
-std::shared_ptr<SampleData> TrackLoader::grownRecord(const SampleData& sample, const std::vector<std::int16_t>& tail) {
-  std::shared_ptr<SampleData> grown = SampleData::allocate(std::int64_t(sample.frames) + std::int64_t(tail.size() / 2));
-  if (!grown) return nullptr;
-  const auto tailAt = std::copy(sample.pcm.begin(), sample.pcm.end(), grown->pcm.begin());
-  std::copy(tail.begin(), tail.end(), tailAt);
-  takeOverHeader(sample, *grown);
+// Makes the memory for the next pull usable, then pulls into it; false when the memory is refused.
+bool TrackLoader::pullNext(MediaDecoder& decoder, SampleData& sample, std::int64_t done, std::size_t& frames,
+                           std::vector<std::int16_t>& monoScratch) {
+  const auto wanted = std::size_t(std::min<std::int64_t>(sample.frames - done, kPullBytes / 4));
+  if (!sample.pcm.extendTo(done + std::int64_t(wanted))) return false;
+  frames = pullStereoFrames(decoder, sample.pcm.data() + 2 * done, wanted, monoScratch);
+  return true;
+}
+
+std::shared_ptr<SampleData> TrackLoader::longerRecord(SampleData& sample, std::int64_t limitFrames) {
+  const std::int64_t frames = sample.frames;
+  const std::int64_t longer = std::min(limitFrames, frames + std::max(frames / 2, kMinGrowthFrames));
+  std::shared_ptr<SampleData> grown = SampleData::adopt(sample.pcm, longer);
+  if (grown) takeOverHeader(sample, *grown);
   return grown;
 }
 
-std::shared_ptr<SampleData> TrackLoader::trimmedRecord(SampleData& sample, std::size_t frames) {
-  std::shared_ptr<SampleData> trimmed = SampleData::adopt(sample.pcm, std::int64_t(frames));
-  if (trimmed) takeOverHeader(sample, *trimmed);
-  return trimmed;
+std::shared_ptr<SampleData> TrackLoader::exactRecord(SampleData& sample, std::int64_t frames) {
+  std::shared_ptr<SampleData> exact = SampleData::adopt(sample.pcm, frames);
+  if (exact) takeOverHeader(sample, *exact);
+  return exact;
 }
 
 void TrackLoader::takeOverHeader(const SampleData& from, SampleData& to) {
@@ -187,6 +246,7 @@ void TrackLoader::takeOverHeader(const SampleData& from, SampleData& to) {
   to.overviewCount.store(words, std::memory_order_release);
   to.sampleRate = from.sampleRate;
   to.sourceSampleRate = from.sourceSampleRate;
+  to.statedFrames = from.statedFrames;
   to.loadPercent = from.loadPercent;
 }
 

@@ -34,6 +34,23 @@ for sig in TERM INT; do
   [ "$status" -eq 0 ] || fail "SIG$sig ended headless with status $status"
 done
 
+# A FIFO named as a track is no file: it is reported, and SIGTERM still ends the program.
+mkfifo "$work/pipe.wav"
+"$exe" --headless "$work/pipe.wav" >"$work/fifo" 2>&1 &
+pid=$!
+for _ in $(seq 1 100); do grep -q "Not a file" "$work/fifo" && break; sleep 0.1; done
+grep -q "Couldn't load pipe.wav: Not a file." "$work/fifo" || fail "a FIFO track is not reported: $(cat "$work/fifo")"
+kill -TERM "$pid"
+for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$pid" 2>/dev/null; then
+  kill -KILL "$pid"
+  fail "SIGTERM did not end the program given a FIFO"
+fi
+wait "$pid" || fail "the program given a FIFO ended with status $?"
+
+"$exe" --headless a.wav b.wav c.wav >"$work/three" 2>&1
+[ $? -eq 2 ] && grep -q "at most two" "$work/three" || fail "a third track is not refused with a message"
+
 [ -d "$XDG_RUNTIME_DIR/groovemangler" ] || fail "runtime directory not created"
 [ "$(stat -c %a "$XDG_RUNTIME_DIR/groovemangler")" = 700 ] || fail "runtime directory is not private"
 

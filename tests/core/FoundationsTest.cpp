@@ -52,7 +52,17 @@ TEST(CommandLineTest, ParsesOptionsFilesAndRejectsUnknownOptions) {
   EXPECT_TRUE(line.headless);
   EXPECT_EQ(line.programDir, "/p");
   EXPECT_EQ(line.homeDir, "/h");
-  EXPECT_EQ(line.files, QStringList({"a.mp3", "--b.flac"}));
+  EXPECT_EQ(line.files, QByteArrayList({"a.mp3", "--b.flac"}));
+  // A name that is not UTF-8 stays the bytes it was given, or it would name another file.
+  const char* latin1[] = {"GrooveMangler", "lat\xe9.wav"};
+  EXPECT_EQ(CommandLine::parse(2, latin1).files, QByteArrayList({"lat\xe9.wav"}));
+  // One track per deck; an empty argument names none.
+  const char* two[] = {"GrooveMangler", "a.wav", "b.wav"};
+  EXPECT_TRUE(CommandLine::parse(3, two).error.isEmpty());
+  const char* three[] = {"GrooveMangler", "a.wav", "b.wav", "c.wav"};
+  EXPECT_EQ(CommandLine::parse(4, three).error, "too many tracks: at most two, one for each deck");
+  const char* empty[] = {"GrooveMangler", "", "b.wav"};
+  EXPECT_EQ(CommandLine::parse(3, empty).error, "an empty argument names no track");
 
   const char* unknown[] = {"GrooveMangler", "--fullscreen"};
   EXPECT_EQ(CommandLine::parse(2, unknown).error, "unknown option --fullscreen");
@@ -131,6 +141,23 @@ TEST(WorkerTest, RunsJobsInOrderOnItsOwnThreadAndDiscardsPending) {
   }  // the destructor joins; a job that had not started may be dropped
   EXPECT_NE(workerThread, std::this_thread::get_id());
   EXPECT_LE(order.size(), 3u);
+}
+
+TEST(WorkerTest, StoppingGivesUpWaitingOnAJobThatDoesNotEnd) {
+  Worker worker("GrooveMangler Loader");
+  std::atomic<bool> started{false};
+  std::atomic<bool> release{false};
+  worker.post([&] {
+    started = true;
+    while (!release) std::this_thread::yield();
+  });
+  std::atomic<bool> queuedJobRan{false};
+  worker.post([&] { queuedJobRan = true; });
+  while (!started) std::this_thread::yield();
+  EXPECT_FALSE(worker.stopWithin(std::chrono::milliseconds(20)));
+  release = true;
+  EXPECT_TRUE(worker.stopWithin(std::chrono::milliseconds(60000)));
+  EXPECT_FALSE(queuedJobRan);
 }
 
 TEST(MainThreadTest, PostsFromEachThreadArriveInOrderOnTheMainThread) {

@@ -1,14 +1,20 @@
 #include "tracks/Deck.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include <QDir>
 #include <QFile>
+#include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include "audio/BeatGrid.h"
 #include "support/TestSupport.h"
+#include "tracks/ui/TrackDrop.h"
 
 namespace gm {
 namespace {
@@ -163,17 +169,47 @@ TEST_F(DeckTest, RefusesLoadsWhilePlayingOrBusyAndRecoversFromBadFiles) {
   ASSERT_TRUE(loadAndWait(deckA, good));  // ready for the next load
   EXPECT_TRUE(deckA.hasTrack());
 
-  // A file cut short mid-way loads what it holds.
+  // A file cut short mid-way loads what it holds, and says that this is not the whole track.
   QFile whole(good);
   whole.open(QIODevice::ReadOnly);
   QFile cut(dir.filePath("cut.wav"));
   cut.open(QIODevice::WriteOnly);
   cut.write(whole.read(whole.size() / 2));
   cut.close();
+  QString partly;
+  QObject::connect(&deckB, &Deck::loadedPartly, [&partly](const QString& m) { partly = m; });
   ASSERT_TRUE(loadAndWait(deckB, cut.fileName()));
   ASSERT_TRUE(deckB.hasTrack());
-  EXPECT_GT(deckB.frames(), 40000);
-  EXPECT_LT(deckB.frames(), 2 * 44100);
+  EXPECT_EQ(deckB.frames(), (whole.size() / 2 - 44) / 4);
+  EXPECT_EQ(deckB.title(), "cut.wav (Loaded 0:00 of 0:02: the file is damaged or was cut short)");
+  EXPECT_EQ(partly, deckB.title());
+}
+
+TEST_F(DeckTest, OnlyRegularFilesLoadAndNamesNeedNotBeUtf8) {
+  // Opening a FIFO for reading waits for a writer: the load must neither hang nor keep the deck
+  // from going away.
+  const QByteArray fifo = QFile::encodeName(dir.filePath("fifo.wav"));
+  ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+  EXPECT_TRUE(testing::finishesWithin(10000, [&fifo] {
+    Deck deck{0};
+    if (!deck.loadEntry(TrackEntry::fromNativePath(fifo)) || !waitFor([&deck] { return !deck.busy(); }, 5000))
+      std::_Exit(1);
+    if (deck.title() != "Couldn't load fifo.wav: Not a file." || deck.hasTrack()) std::_Exit(2);
+  }));
+
+  // A name in an old 8-bit encoding, as the command line passes it (bytes) and in a dropped URL.
+  const QByteArray latin1 = QFile::encodeName(dir.path()) + "/lat\xe9.wav";
+  const QString made = track("plain.wav", 120, {"--frames", "3000"});
+  ASSERT_EQ(std::rename(QFile::encodeName(made).constData(), latin1.constData()), 0);
+  ASSERT_TRUE(deckA.loadEntry(TrackEntry::fromNativePath(latin1)));
+  ASSERT_TRUE(waitFor([this] { return !deckA.busy(); }));
+  EXPECT_EQ(deckA.frames(), 3000);
+  EXPECT_EQ(deckA.title(), QString::fromUtf8("lat\uFFFD.wav"));
+  QMimeData drop;
+  drop.setData("text/uri-list", "file://" + latin1.toPercentEncoding("/") + "\r\n");
+  ASSERT_TRUE(TrackDrop::load(deckB, &drop));
+  ASSERT_TRUE(waitFor([this] { return !deckB.busy(); }));
+  EXPECT_EQ(deckB.frames(), 3000);
 }
 
 TEST_F(DeckTest, PositionSeeksOnlyInsideTheTrackAndTheEndPauses) {

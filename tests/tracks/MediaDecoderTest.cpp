@@ -431,6 +431,32 @@ TEST_F(MediaDecoderTest, UnreadableInputsAreRefusedWithAReason) {
   EXPECT_EQ(MediaDecoder::open(textAsMp3, nullptr), nullptr) << "the reason is optional";
 }
 
+TEST_F(MediaDecoderTest, RatesTheDecoderCannotBringTo44100HzAreRefused) {
+  const std::string source = readFile(stereoSource());
+  const auto withRate = [&](std::uint32_t rate) {
+    std::string bytes = source;
+    for (int i = 0; i < 4; ++i) {
+      bytes[std::size_t(24 + i)] = char((rate >> (8 * i)) & 0xFF);                   // sample rate
+      bytes[std::size_t(28 + i)] = char((std::uint64_t(rate) * 4 >> (8 * i)) & 0xFF);  // bytes per second
+    }
+    const std::string path = pathOf("rate-" + std::to_string(rate) + ".wav");
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    return path;
+  };
+  for (const std::uint32_t rate : {999u, 768001u, 0x1FFFFFFFu}) {
+    std::string error;
+    EXPECT_EQ(MediaDecoder::open(withRate(rate), &error), nullptr) << rate;
+    EXPECT_EQ(error, "Unsupported sample rate") << rate;
+  }
+  for (const std::uint32_t rate : {1000u, 768000u}) {
+    std::string error;
+    const auto decoder = MediaDecoder::open(withRate(rate), &error);
+    ASSERT_NE(decoder, nullptr) << rate << ": " << error;
+    EXPECT_EQ(decoder->sourceSampleRate(), int(rate));
+    EXPECT_EQ(decoder->frameCount(), (kSourceFrames * 44100 + rate / 2) / rate);  // rounded to the nearest
+  }
+}
+
 // The demo generator feeds every test above; its output must be what it claims to be.
 TEST_F(MediaDecoderTest, DemoToolWritesADeterministicBeatAtMinusThreeDbfs) {
   const Wav track = readWav(generated("beat.wav", "--bpm 120 --seconds 2"));

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,29 +32,42 @@ namespace {
 
 using testing::ffmpegDecoded;
 using testing::firstMismatch;
+using testing::readFile;
 using testing::readWav;
 
 // What the loader handed out through its hooks, and what it returned.
 struct Load {
   std::shared_ptr<SampleData> sample;
   std::string error;
-  std::shared_ptr<SampleData> lastAttached;
+  const std::int16_t* attachedPcm = nullptr;
+  std::int32_t attachedFrames = 0;  // the length expected when decoding began
+  int attachCount = 0;
   std::shared_ptr<SampleData> lastProgress;
   std::vector<std::int32_t> percents;
   std::int32_t lastDecoded = -1;
+  // The most memory the record held beyond the decoded frames at any time during the load.
+  std::int64_t mostCommittedBeyondDecoded = 0;
 };
 
-Load load(const std::string& path) {
+Load load(const std::string& path, const TrackLoader::Options& options = {}) {
   Load result;
   TrackLoader::Hooks hooks;
-  hooks.attach = [&result](const std::shared_ptr<SampleData>& sample) { result.lastAttached = sample; };
-  hooks.decoded = [&result](std::int32_t frames) { result.lastDecoded = frames; };
+  hooks.attach = [&result](const std::shared_ptr<SampleData>& sample) {
+    result.attachedPcm = sample->pcm.data();
+    result.attachedFrames = sample->frames;
+    ++result.attachCount;
+  };
+  hooks.decoded = [&result](const SampleData& sample, std::int32_t frames) {
+    result.lastDecoded = frames;
+    const auto excess = std::int64_t(sample.pcm.committedBytes()) - std::int64_t(frames) * 4;
+    result.mostCommittedBeyondDecoded = std::max(result.mostCommittedBeyondDecoded, excess);
+  };
   hooks.progress = [&result](const std::shared_ptr<SampleData>& sample) {
     result.lastProgress = sample;
     result.percents.push_back(sample->loadPercent);
   };
   hooks.cancelled = [] { return false; };
-  result.sample = TrackLoader::decode(path, hooks, result.error);
+  result.sample = TrackLoader::decode(path, hooks, result.error, options);
   return result;
 }
 
@@ -89,7 +105,20 @@ Scan scanOf(const std::vector<std::int16_t>& stereo) {
   return scan;
 }
 
-class TrackLoaderTest : public testing::AudioFileTest {};
+class TrackLoaderTest : public testing::AudioFileTest {
+ protected:
+  // A copy of a FLAC file whose header states `frames` as its length (0: no length stated).
+  static std::string withStatedFrames(const std::string& flac, const std::string& name, std::int64_t frames) {
+    std::string bytes = readFile(flac);
+    // "fLaC", the STREAMINFO block's header, then 13 bytes and a half before the 36-bit count.
+    if (bytes.size() < 26 || bytes.compare(0, 4, "fLaC") != 0) return {};
+    bytes[21] = char((std::uint8_t(bytes[21]) & 0xF0) | ((frames >> 32) & 0x0F));
+    for (int i = 0; i < 4; ++i) bytes[std::size_t(22 + i)] = char((frames >> (24 - 8 * i)) & 0xFF);
+    const std::string path = pathOf(name);
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    return path;
+  }
+};
 
 // How the length a file states compares with what it decodes to.
 enum class Stated { Exactly, TooLong, FarTooShort };
@@ -112,6 +141,7 @@ TEST_F(TrackLoaderTest, EveryLoadEndsWithTheDecodedLengthAndLooksFinished) {
                     "-c:a libmp3lame -q:a 2 -write_xing 0"),
        Stated::FarTooShort},
   };
+  const auto page = std::int64_t(sysconf(_SC_PAGESIZE));
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     ASSERT_FALSE(c.path.empty()) << "ffmpeg could not write the file";
@@ -142,7 +172,10 @@ TEST_F(TrackLoaderTest, EveryLoadEndsWithTheDecodedLengthAndLooksFinished) {
     EXPECT_EQ(sample.byteSize, frames * 4);
     EXPECT_EQ(sample.seconds, frames / 44100);
     EXPECT_EQ(sample.pcm.size(), expected.size());
-    EXPECT_EQ(firstMismatch(sample.pcm, expected), -1);
+    // The track keeps the pages its frames are in, and not a byte of address space more.
+    EXPECT_EQ(std::int64_t(sample.pcm.committedBytes()), (std::int64_t(frames) * 4 + page - 1) / page * page);
+    EXPECT_EQ(sample.pcm.reservedFrames() * 4, std::int64_t(sample.pcm.committedBytes()));
+    EXPECT_EQ(firstMismatch({sample.pcm.begin(), sample.pcm.end()}, expected), -1);
     EXPECT_EQ(sample.blockCount, frames / 220);
     EXPECT_EQ(sample.overviewCount.load(), frames / 220);
     EXPECT_TRUE(sample.loadEnded.load());
@@ -158,8 +191,9 @@ TEST_F(TrackLoaderTest, EveryLoadEndsWithTheDecodedLengthAndLooksFinished) {
     EXPECT_EQ(sample.peak, scan.peak);
     EXPECT_EQ(sample.digest, TrackKey::digest(expected.data(), expected.size() * 2));
 
-    // The deck plays and shows the finished record: the last one attached, the last progress.
-    EXPECT_EQ(loaded.lastAttached, loaded.sample);
+    // The deck plays the finished record's samples where they were decoded, and shows the record.
+    EXPECT_EQ(loaded.attachCount, 1);
+    EXPECT_EQ(loaded.attachedPcm, sample.pcm.data());
     EXPECT_EQ(loaded.lastProgress, loaded.sample);
     EXPECT_EQ(loaded.lastDecoded, frames);
     ASSERT_FALSE(loaded.percents.empty());
@@ -219,6 +253,76 @@ TEST_F(TrackLoaderTest, TracksAtOtherRatesKeepTheirTempoAndAreKnownByTheirOwnSam
   ASSERT_TRUE(testing::waitFor([&deck] { return !deck.busy(); }, 30000));
   EXPECT_EQ(deck.title(), "beat48k.wav (resampled from 48000 Hz)");
   EXPECT_EQ(deck.frames(), 12 * 44100);
+}
+
+TEST_F(TrackLoaderTest, MemoryFollowsWhatTheFileDeliversAndTheLengthLimitHoldsWhileItGrows) {
+  const auto page = std::int64_t(sysconf(_SC_PAGESIZE));
+  const auto step = std::int64_t(PcmMemory::kCommitStepBytes);
+
+  // 0.05 s whose header claims the longest track there is: 2 GiB of memory, never touched.
+  const std::string tiny = ffmpegOutput("tiny.flac", "-f lavfi -i 'sine=f=440:r=44100:d=0.05' -ac 2 -c:a flac");
+  const std::string lying = withStatedFrames(tiny, "lying.flac", SampleData::kMaxFrames);
+  ASSERT_FALSE(lying.empty());
+  const Load claimed = load(lying);
+  ASSERT_TRUE(claimed.sample) << claimed.error;
+  EXPECT_EQ(claimed.sample->frames, 2205);
+  EXPECT_EQ(claimed.sample->statedFrames, SampleData::kMaxFrames);
+  EXPECT_TRUE(claimed.sample->cutShort());
+  EXPECT_LE(claimed.mostCommittedBeyondDecoded, step);
+  EXPECT_EQ(std::int64_t(claimed.sample->pcm.committedBytes()), (2205 * 4 + page - 1) / page * page);
+
+  // Twelve seconds with no length in the header: the record grows as the frames come, up to the
+  // limit and not a frame beyond.
+  const std::string beat = generated("beat.wav", "--bpm 126 --seconds 4");
+  const std::string twelveSeconds =
+      ffmpegOutput("twelve.flac", "-stream_loop 2 -i " + testing::quoted(beat) + " -c:a flac");
+  const std::string lengthless = withStatedFrames(twelveSeconds, "lengthless.flac", 0);
+  ASSERT_FALSE(lengthless.empty());
+  const std::int64_t frames = 3 * 4 * 44100;
+  TrackLoader::Options limit;
+  limit.maxFrames = frames;
+  const Load atLimit = load(lengthless, limit);
+  ASSERT_TRUE(atLimit.sample) << atLimit.error;
+  EXPECT_LT(atLimit.attachedFrames, frames);
+  EXPECT_EQ(atLimit.sample->frames, frames);
+  EXPECT_EQ(atLimit.sample->statedFrames, 0);
+  EXPECT_FALSE(atLimit.sample->cutShort());
+  EXPECT_LT(atLimit.mostCommittedBeyondDecoded, std::int64_t(TrackLoader::kPullBytes) + step);
+  limit.maxFrames = frames - 1;
+  const Load beyond = load(lengthless, limit);
+  EXPECT_FALSE(beyond.sample);
+  EXPECT_EQ(beyond.error, "") << "not enough resources, not a bad file";
+  EXPECT_LT(beyond.mostCommittedBeyondDecoded, std::int64_t(TrackLoader::kPullBytes) + step);
+
+  // The deck says so and takes the next track.
+  Deck deck{0};
+  deck.prepare(512);
+  deck.setMaxTrackFrames(frames - 1);
+  QString failure;
+  QObject::connect(&deck, &Deck::loadFailed, [&failure](const QString& message) { failure = message; });
+  ASSERT_TRUE(deck.loadEntry(TrackEntry::fromPath(QString::fromStdString(lengthless))));
+  ASSERT_TRUE(testing::waitFor([&deck] { return !deck.busy(); }, 30000));
+  EXPECT_EQ(deck.title(), "Not enough resources available for loading this sample.");
+  EXPECT_EQ(failure, deck.title());
+  EXPECT_FALSE(deck.hasTrack());
+  ASSERT_TRUE(deck.loadEntry(TrackEntry::fromPath(QString::fromStdString(beat))));
+  ASSERT_TRUE(testing::waitFor([&deck] { return !deck.busy(); }, 30000));
+  EXPECT_EQ(deck.frames(), 4 * 44100);
+}
+
+TEST_F(TrackLoaderTest, AFileHoldingUnderNinetyPercentOfItsStatedLengthIsCutShort) {
+  const std::string whole = readFile(generated("ten-thousand.wav", "--bpm 120 --frames 10000"));
+  ASSERT_EQ(whole.size(), 44u + 40000u);
+  for (const std::int32_t held : {9000, 8999}) {
+    SCOPED_TRACE(held);
+    const std::string path = pathOf("held-" + std::to_string(held) + ".wav");
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << whole.substr(0, 44 + std::size_t(held) * 4);
+    const Load loaded = load(path);
+    ASSERT_TRUE(loaded.sample) << loaded.error;
+    EXPECT_EQ(loaded.sample->frames, held);
+    EXPECT_EQ(loaded.sample->statedFrames, 10000);
+    EXPECT_EQ(loaded.sample->cutShort(), held < 9000);
+  }
 }
 
 }  // namespace

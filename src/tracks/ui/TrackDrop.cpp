@@ -19,10 +19,14 @@ void TrackDrop::install(QWidget& widget, Deck& deck) {
   widget.installEventFilter(new TrackDrop(deck, widget));
 }
 
-QString TrackDrop::firstLocalFile(const QMimeData* data) {
+QByteArray TrackDrop::firstLocalFile(const QMimeData* data) {
   if (!data || !data->hasUrls()) return {};
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile() && !url.toLocalFile().isEmpty()) return url.toLocalFile();
+    if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == "localhost")) continue;
+    // Decoding the path to text would replace bytes that are not UTF-8: the name would no longer
+    // match the file.
+    const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (!path.isEmpty()) return path;
   }
   return {};
 }
@@ -32,8 +36,8 @@ bool TrackDrop::acceptable(const Deck& deck, const QMimeData* data) {
 }
 
 bool TrackDrop::load(Deck& deck, const QMimeData* data) {
-  const QString path = firstLocalFile(data);
-  return !path.isEmpty() && deck.loadEntry(TrackEntry::fromPath(path));
+  const QByteArray path = firstLocalFile(data);
+  return !path.isEmpty() && deck.loadEntry(TrackEntry::fromNativePath(path));
 }
 
 bool TrackDrop::eventFilter(QObject* watched, QEvent* event) {

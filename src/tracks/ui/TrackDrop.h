@@ -4,8 +4,8 @@
 // user before they let go; whether the file really is audio is the decoder's call, whose complaint
 // then shows in the deck's title line.
 
+#include <QByteArray>
 #include <QObject>
-#include <QString>
 
 class QMimeData;
 class QWidget;
@@ -20,8 +20,9 @@ class TrackDrop : public QObject {
   // [main-thread] Makes `widget` take drops for `deck`; the filter belongs to the widget.
   static void install(QWidget& widget, Deck& deck);
 
-  // The first local file among the dragged URLs; empty when there is none.
-  static QString firstLocalFile(const QMimeData* data);
+  // The first local file among the dragged URLs, as the bytes the system names it by (a URL carries
+  // them percent-encoded, whether or not they are UTF-8); empty when there is none.
+  static QByteArray firstLocalFile(const QMimeData* data);
   // [main-thread] The deck would take this drop now.
   static bool acceptable(const Deck& deck, const QMimeData* data);
   // [main-thread] Loads the first dropped file into the deck; false when there is none or the deck
