@@ -28,11 +28,15 @@ Application::Application(Directories directories, AudioBackend& backend, Request
       filterRackA_(pluginHost_, "Filter A"),
       filterRackB_(pluginHost_, "Filter B") {
   pluginHost_.setFailureReporter([this](const QString& text) { status_.show(text); });
+  scriptRunner_.setReporter([this](const QString& text) { status_.show(text); });
   deckA_.link(&deckB_);
   deckB_.link(&deckA_);
   setUpDeckPlugins(deckA_, filterRackA_);
   setUpDeckPlugins(deckB_, filterRackB_);
-  for (Deck* deck : {&deckA_, &deckB_}) connect(deck, &Deck::loadFailed, &status_, &StatusLine::show);
+  for (Deck* deck : {&deckA_, &deckB_}) {
+    connect(deck, &Deck::loadFailed, &status_, &StatusLine::show);
+    connect(deck, &Deck::notice, &status_, &StatusLine::show);
+  }
   defineSettings();
   createDeckControls();
   createMixerChannels();
@@ -45,7 +49,8 @@ Application::~Application() { appStopAudio(); }
 void Application::setUpDeckPlugins(Deck& deck, FilterRack& rack) {
   deck.setFilterRack(&rack);
   deck.setTempoDetector(pluginHost_.createDetector());
-  deck.setHomeDirectory(directories_.homeDir());
+  deck.setTrackDatabase(TrackDatabase(directories_));
+  deck.setScriptRunner(&scriptRunner_);
 }
 
 void Application::defineSettings() {

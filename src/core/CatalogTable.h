@@ -67,6 +67,9 @@ enum class Msg : int {
   StatusPluginsRefused,
   StatusOutputUnderflows,
   ResampledTitle,
+  StatusScriptRunnerMissing,
+  StatusScriptNotStarted,
+  StatusBpmCueSaved,
   Count  // keep last
 };
 

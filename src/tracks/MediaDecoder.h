@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tracks/MediaTags.h"
+
 struct AVFormatContext;
 struct AVCodecContext;
 struct AVPacket;
@@ -69,6 +71,9 @@ class MediaDecoder {
   // end of the stream, after an unrecoverable error, or when maxBytes is smaller than one frame.
   // Damaged packets are skipped; a file that is cut short ends the stream where its data ends.
   size_t pull(void* buffer, size_t maxBytes);
+
+  // The file's tags, bit rate and format name.
+  MediaTags tags() const;
 
  private:
   MediaDecoder() = default;

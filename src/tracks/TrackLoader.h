@@ -41,9 +41,13 @@ class TrackLoader {
   // when the memory for it cannot be had.
   static std::shared_ptr<SampleData> decode(const std::string& path, const Hooks& hooks, std::string& error);
 
+  // [any-thread] The digest of a track read at the file's own rate (mono samples taken twice),
+  // which is the key the deck gives it: the playlist finds a track's stored values with it.
+  // Rewinds the decoder; nullopt when the file can no longer be read.
+  static std::optional<TrackDigest> sourceRateDigest(MediaDecoder& decoder);
+
  private:
   class Scanner;
-  static std::optional<TrackDigest> sourceRateDigest(MediaDecoder& decoder);
   static bool decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>& sample, const Hooks& hooks);
   static std::shared_ptr<SampleData> grownRecord(const SampleData& sample, const std::vector<std::int16_t>& tail);
   static std::shared_ptr<SampleData> trimmedRecord(SampleData& sample, std::size_t frames);
