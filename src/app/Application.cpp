@@ -25,6 +25,7 @@ Application::Application(Directories directories, AudioBackend& backend, Request
       routing_(backend_, requester_, settings_, store_, status_, deckA_, deckB_,
                [this](bool playing) { setHeadphoneControlsEnabled(playing); }) {
   pluginHost_.setFailureReporter([this](const QString& text) { status_.show(text); });
+  scriptRunner_.setReporter([this](const QString& text) { status_.show(text); });
   deckA_.link(&deckB_);
   deckB_.link(&deckA_);
   setUpDeckPlugins(deckA_, filterRackA_);
@@ -32,6 +33,7 @@ Application::Application(Directories directories, AudioBackend& backend, Request
   for (Deck* deck : {&deckA_, &deckB_}) {
     connect(deck, &Deck::loadFailed, &status_, &StatusLine::show);
     connect(deck, &Deck::loadedPartly, &status_, &StatusLine::show);
+    connect(deck, &Deck::notice, &status_, &StatusLine::show);
   }
   defineSettings();
   createDeckControls();
@@ -45,7 +47,8 @@ Application::~Application() { appStopAudio(); }
 void Application::setUpDeckPlugins(Deck& deck, FilterRack& rack) {
   deck.setFilterRack(&rack);
   deck.setTempoDetector(pluginHost_.createDetector());
-  deck.setHomeDirectory(directories_.homeDir());
+  deck.setTrackDatabase(TrackDatabase(directories_));
+  deck.setScriptRunner(&scriptRunner_);
 }
 
 void Application::defineSettings() {

@@ -28,6 +28,7 @@
 #include "plugins/PluginObject.h"
 #include "tracks/Deck.h"
 #include "tracks/DeckControls.h"
+#include "tracks/ScriptRunner.h"
 
 namespace gm {
 
@@ -132,6 +133,7 @@ class Application : public QObject {
 
   EventList events_;  // every bindable event, in registration order
   PluginHost pluginHost_;
+  ScriptRunner scriptRunner_{directories_};
   FilterRack filterRackA_;
   FilterRack filterRackB_;
   Deck deckA_{0};

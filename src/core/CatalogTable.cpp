@@ -89,6 +89,9 @@ constexpr Entry kBuiltIn[] = {
     {Msg::StatusOutputUnderflows, "%1 fell behind the sound device: %2 gaps in the sound so far."},
     {Msg::ResampledTitle, "%1 (resampled from %2 Hz)"},
     {Msg::CutShortTitle, "%1 (Loaded %2 of %3: the file is damaged or was cut short)"},
+    {Msg::StatusScriptRunnerMissing, "%1 is missing: per-track scripts are not run."},
+    {Msg::StatusScriptNotStarted, "Could not start %1 (%2)."},
+    {Msg::StatusBpmCueSaved, "%1: BPM & cue saved."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

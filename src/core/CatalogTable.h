@@ -68,6 +68,9 @@ enum class Msg : int {
   StatusOutputUnderflows,
   ResampledTitle,
   CutShortTitle,
+  StatusScriptRunnerMissing,
+  StatusScriptNotStarted,
+  StatusBpmCueSaved,
   Count  // keep last
 };
 

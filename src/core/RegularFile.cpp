@@ -22,11 +22,10 @@ QString describe(int error) {
   return QString::fromLocal8Bit(std::strerror(error));
 }
 
-}  // namespace
-
-int RegularFile::openForReading(const QByteArray& path, QString* error) {
+// A descriptor for a regular file opened with `flags`; -1 for anything else.
+int openRegular(const QByteArray& path, int flags, QString* error) {
   // O_NONBLOCK: opening a FIFO without a writer would wait for one.
-  const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = ::open(path.constData(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) {
     fail(error, describe(errno));
     return -1;
@@ -39,6 +38,14 @@ int RegularFile::openForReading(const QByteArray& path, QString* error) {
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
+}
+
+}  // namespace
+
+int RegularFile::openForReading(const QByteArray& path, QString* error) { return openRegular(path, O_RDONLY, error); }
+
+int RegularFile::openForUpdate(const QByteArray& path, QString* error) {
+  return openRegular(path, O_RDWR | O_CREAT, error);
 }
 
 std::optional<QByteArray> RegularFile::read(const QString& path, qint64 maxBytes, QString* error) {

@@ -15,6 +15,9 @@ class RegularFile {
   // [any-thread] A descriptor open for reading (close-on-exec, blocking reads) when `path` names a
   // regular file; -1 otherwise, with `error` saying why ("Not a file", "File not found", ...).
   static int openForReading(const QByteArray& path, QString* error = nullptr);
+  // [any-thread] As openForReading(), but open for reading and writing; a missing file is created
+  // (mode 0666 less the umask). For files the program updates in place.
+  static int openForUpdate(const QByteArray& path, QString* error = nullptr);
 
   // [any-thread] The whole content of a regular file of at most `maxBytes`; nullopt otherwise.
   static std::optional<QByteArray> read(const QString& path, qint64 maxBytes, QString* error = nullptr);

@@ -11,6 +11,7 @@
 #include "core/MainThread.h"
 #include "plugins/FilterRack.h"
 #include "plugins/PluginObject.h"
+#include "tracks/ScriptRunner.h"
 #include "tracks/TrackLoader.h"
 
 namespace gm {
@@ -28,6 +29,10 @@ QString durationText(std::int64_t frames) {
   return QString::asprintf("%lld:%02d:%02d", static_cast<long long>(s / 3600), int(s / 60 % 60), int(s % 60));
 }
 
+QString notSavedText(const TrackDatabase::Failure& failure) {
+  return msg(Msg::StatusFileNotSaved).arg(failure.path, failure.reason);
+}
+
 }  // namespace
 
 Deck::Deck(int deckIndex, QObject* parent)
@@ -43,6 +48,12 @@ void Deck::setTempoDetector(std::unique_ptr<PluginObject> detector) {
   // The loader thread is the detector's only user: hand it over between jobs.
   loader_.waitIdle();
   detector_ = std::move(detector);
+}
+
+void Deck::setTrackDatabase(TrackDatabase database) {
+  // The loader thread reads it: hand it over between jobs.
+  loader_.waitIdle();
+  database_ = std::move(database);
 }
 
 bool Deck::hasTrack() const { return voiceSnapshot().pcm != nullptr; }
@@ -107,7 +118,11 @@ std::shared_ptr<SampleData> Deck::decode(const std::string& path, std::string& e
   options.maxFrames = maxTrackFrames_;
   try {
     std::shared_ptr<SampleData> sample = TrackLoader::decode(path, hooks, error, options);
-    if (sample) detectTempo(*sample);
+    // A load cut short by the deck going away is no track to remember.
+    if (sample && !loader_.stopping()) {
+      detectTempo(*sample);
+      recordPlayTime(*sample);
+    }
     return sample;
   } catch (const std::bad_alloc&) {
     error.clear();
@@ -117,8 +132,36 @@ std::shared_ptr<SampleData> Deck::decode(const std::string& path, std::string& e
 
 void Deck::detectTempo(SampleData& sample) {
   // A track with a script gets its tempo from the script.
-  if (!detector_ || QFile::exists(QString::fromStdString(homeDirectory_ + "/" + sample.scriptPath))) return;
+  if (!detector_ || database_.hasScript(sample.scriptPath)) return;
   sample.detectedBpm = std::int32_t(detector_->detectTempo(sample.pcm.data(), std::uint32_t(sample.frames)));
+}
+
+// Here rather than on the main thread: the store waits for the disk, the window should not.
+void Deck::recordPlayTime(const SampleData& sample) {
+  TrackDatabase::Failure failure;
+  if (!database_.available() || database_.upsert(TrackDatabase::Table::Time, sample.digest, sample.seconds, &failure))
+    return;
+  MainThread::post(this, [this, failure] { Q_EMIT notice(notSavedText(failure)); });
+}
+
+void Deck::runScript(const SampleData& sample) {
+  if (scriptRunner_ == nullptr || !database_.hasScript(sample.scriptPath)) return;
+  scriptRunner_->run(database_.scriptPath(sample.scriptPath), deckIndex_ == 0 ? "DECKA" : "DECKB");
+}
+
+bool Deck::saveBpmCue() {
+  const std::shared_ptr<SampleData> sample = sample_;
+  // A track still loading has no digest yet.
+  if (!sample || !sample->loadEnded.load(std::memory_order_acquire) || !database_.available()) return false;
+  TrackDatabase::Failure failure;
+  if (!database_.saveBpmCue(sample->digest, sample->scriptPath, bpm_, cueBytes_ / 4, &failure)) {
+    if (!failure.path.isEmpty()) Q_EMIT notice(notSavedText(failure));
+    return false;
+  }
+  Q_EMIT notice(msg(Msg::StatusBpmCueSaved).arg(msg(deckIndex_ == 0 ? Msg::DeckATitle : Msg::DeckBTitle)));
+  // Listeners (the playlist's tempo column) read the stored values again.
+  Q_EMIT loaded();
+  return true;
 }
 
 void Deck::onLoadProgress(const std::shared_ptr<SampleData>& sample, std::int32_t percent) {
@@ -142,6 +185,7 @@ void Deck::onLoadFinished(const std::shared_ptr<SampleData>& sample) {
   seconds_ = secondsAtPitch_ = sample->seconds;
   // A deck started while its track loaded plays on from where it is.
   if (!playing()) setPosition(0);
+  runScript(*sample);
   if (sample->detectedBpm != 0) setDetectedBpm(sample->detectedBpm);
   loader_.post([this] { MainThread::post(this, [this] { onAnalysisFinished(); }); });
   if (sample->sourceSampleRate != sample->sampleRate) {

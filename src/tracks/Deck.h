@@ -19,12 +19,14 @@
 #include "core/Worker.h"
 #include "groovemangler_plugin.h"
 #include "tracks/SampleData.h"
+#include "tracks/TrackDatabase.h"
 #include "tracks/TrackEntry.h"
 
 namespace gm {
 
 class FilterRack;
 class PluginObject;
+class ScriptRunner;
 
 class Deck : public QObject {
   Q_OBJECT
@@ -52,8 +54,6 @@ class Deck : public QObject {
   void setFilterRack(FilterRack* rack);
   // [main-thread, no load running] The beat detector asked for the tempo of tracks without a script.
   void setTempoDetector(std::unique_ptr<PluginObject> detector);
-  // [main-thread, no load running] Where per-track scripts ("Keyledger/<key>.rx") live.
-  void setHomeDirectory(const QString& directory) { homeDirectory_ = directory.toStdString(); }
   // [main-thread, no load running] The longest track the deck takes (frames, at most
   // SampleData::kMaxFrames, the default); a longer one fails as one without the memory for it.
   void setMaxTrackFrames(std::int64_t frames) { maxTrackFrames_ = frames; }
@@ -62,9 +62,17 @@ class Deck : public QObject {
   // network file system that went away); the deck must then never be destroyed, as the thread still
   // uses it: the program can only end without tearing down.
   bool stopLoading(std::chrono::milliseconds bound) { return loader_.stopWithin(bound); }
+  // [main-thread, no load running] The track database: play times, saved tempo and cue, and the
+  // per-track scripts whose tracks are not analysed for tempo.
+  void setTrackDatabase(TrackDatabase database);
+  // [main-thread] What runs a track's script after its load (nullptr: scripts are not run).
+  void setScriptRunner(ScriptRunner* runner) { scriptRunner_ = runner; }
 
   // [main-thread] Loading. False when refused (playing, busy, no file).
   bool loadEntry(const TrackEntry& entry);
+  // [main-thread] "Save BPM & Cue": the track's tempo and cue point into its script and bpm.db.
+  // False when there is nothing to save or it could not be stored (the notice says why).
+  bool saveBpmCue();
 
   // [main-thread] Transport.
   bool play();
@@ -139,11 +147,15 @@ class Deck : public QObject {
   void loadedPartly(const QString& message);
   void recentre();
   void peakChanged(std::int32_t peak);
+  // A line for the status line: a store that failed, a saved tempo and cue.
+  void notice(const QString& text);
 
  private:
   void openAndDecode(const std::string& path, const QString& fileName);
   std::shared_ptr<SampleData> decode(const std::string& path, std::string& error);
   void detectTempo(SampleData& sample);
+  void recordPlayTime(const SampleData& sample);
+  void runScript(const SampleData& sample);
   void onLoadProgress(const std::shared_ptr<SampleData>& sample, std::int32_t percent);
   void onLoadFinished(const std::shared_ptr<SampleData>& sample);
   void onLoadFailed(const QString& fileName, const QString& reason);
@@ -159,8 +171,9 @@ class Deck : public QObject {
   Deck* linked_ = nullptr;
   DeckVoice voice_;
   std::unique_ptr<PluginObject> detector_;  // used on the loader thread only
-  std::string homeDirectory_;
   std::int64_t maxTrackFrames_ = SampleData::kMaxFrames;  // read by the loader between loads only
+  TrackDatabase database_;                  // set between loads, read by both threads
+  ScriptRunner* scriptRunner_ = nullptr;
 
   EqualiserSettings equaliserSettings_;
   int highKnob_ = 127;

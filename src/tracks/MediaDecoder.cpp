@@ -490,4 +490,21 @@ bool MediaDecoder::ensurePendingCapacity(int64_t frames) {
   return true;
 }
 
+MediaTags MediaDecoder::tags() const {
+  MediaTags tags;
+  if (format_ == nullptr) return tags;
+  const AVStream* stream = format_->streams[streamIndex_];
+  // Ogg and Opus files keep their comments on the stream, most others on the container.
+  for (const AVDictionary* dictionary : {static_cast<const AVDictionary*>(format_->metadata),
+                                         static_cast<const AVDictionary*>(stream->metadata)}) {
+    const AVDictionaryEntry* entry = nullptr;
+    while ((entry = av_dict_get(dictionary, "", entry, AV_DICT_IGNORE_SUFFIX)) != nullptr)
+      tags.items.emplace_back(entry->key, entry->value);
+  }
+  tags.bitRate = stream->codecpar->bit_rate > 0 ? stream->codecpar->bit_rate : std::max<int64_t>(format_->bit_rate, 0);
+  if (const AVCodecDescriptor* codec = avcodec_descriptor_get(stream->codecpar->codec_id))
+    tags.description = codec->long_name != nullptr ? codec->long_name : codec->name;
+  return tags;
+}
+
 }  // namespace gm

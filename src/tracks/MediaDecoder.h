@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tracks/MediaTags.h"
+
 struct AVFormatContext;
 struct AVCodecContext;
 struct AVPacket;
@@ -88,6 +90,9 @@ class MediaDecoder {
   size_t pull(void* buffer, size_t maxBytes);
   // Decoding ran out of memory: the stream ended early and what was delivered is not the track.
   bool outOfMemory() const { return outOfMemory_; }
+
+  // The file's tags, bit rate and format name.
+  MediaTags tags() const;
 
  private:
   MediaDecoder() = default;

@@ -52,11 +52,15 @@ class TrackLoader {
   static std::shared_ptr<SampleData> decode(const std::string& path, const Hooks& hooks, std::string& error,
                                             const Options& options = {});
 
+  // [any-thread] The digest of a track read at the file's own rate (mono samples taken twice),
+  // which is the key the deck gives it: the playlist finds a track's stored values with it.
+  // Rewinds the decoder; nullopt when the file can no longer be read.
+  static std::optional<TrackDigest> sourceRateDigest(MediaDecoder& decoder);
+
  private:
   class Scanner;
   static std::shared_ptr<SampleData> load(const std::string& path, const Hooks& hooks, std::string& error,
                                           const Options& options);
-  static std::optional<TrackDigest> sourceRateDigest(MediaDecoder& decoder);
   static std::shared_ptr<SampleData> reservedRecord(const MediaDecoder& decoder, std::int64_t& limitFrames,
                                                     PcmMemory::Pages pages);
   static bool decodeInto(MediaDecoder& decoder, std::shared_ptr<SampleData>& sample, std::int64_t limitFrames,

@@ -22,7 +22,7 @@ class DeckPluginsTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(qEnvironmentVariableIsEmpty("GROOVEMANGLER_PROGDIR"));
     deck.prepare(512);
-    deck.setHomeDirectory(home.path());
+    deck.setTrackDatabase(TrackDatabase(Directories::resolve({}, home.path(), {})));
   }
   bool load(const QString& path) {
     return deck.loadEntry(TrackEntry::fromPath(path)) && testing::waitFor([this] { return !deck.busy(); }, 30000);

@@ -164,6 +164,10 @@ QWidget* DeckPanel::buildTransport() {
     connect(button, &QPushButton::clicked, &deck_, [this, delta] { deck_.shiftCue(delta); });
     grid->addWidget(button, 3, i);
   }
+  QPushButton* save = makeButton("Save BPM && Cue", name("saveBpmCue"),
+                                 "Remember this track's tempo and cue point: they come back whenever it is loaded.");
+  connect(save, &QPushButton::clicked, &deck_, [this] { deck_.saveBpmCue(); });
+  grid->addWidget(save, 4, 0, 1, 4);
   return box;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 // A deck's control panel: the tall pitch fader with "+1"/"-1", the BPM slider, PLAY, CUE, SET CUE,
-// rewind and the cue nudges, the twelve beat-loop buttons with "Loop x2", "Loop /2" and "Loop Stop",
-// the two pitch-bend buttons and SYNC. It holds no behaviour of its own: the buttons and sliders show
-// the deck's DeckControls models and call the deck's operations, exactly as the command port and
-// mapped events do. Audio files dropped on it load into the deck.
+// rewind, the cue nudges and "Save BPM & Cue", the twelve beat-loop buttons with "Loop x2",
+// "Loop /2" and "Loop Stop", the two pitch-bend buttons and SYNC. It holds no behaviour of its own:
+// the buttons and sliders show the deck's DeckControls models and call the deck's operations,
+// exactly as the command port and mapped events do. Audio files dropped on it load into the deck.
 
 #include <cstdint>
 

@@ -1,0 +1,220 @@
+// The track database: record files byte for byte (duplicates, torn records, failed writes), "Save
+// BPM & Cue" from a deck, play times after loads, and the per-track script run after a load.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+
+#include "AudioTestFiles.h"
+#include "support/TestDirectories.h"
+#include "support/TestSupport.h"
+#include "tracks/Deck.h"
+#include "tracks/PlaylistEntry.h"
+#include "tracks/RecordFile.h"
+#include "tracks/ScriptRunner.h"
+#include "tracks/TrackDatabase.h"
+
+namespace gm {
+namespace {
+
+using testing::TestDirectories;
+using testing::waitFor;
+
+// Digests that differ only in their last byte.
+TrackDigest digest(std::uint8_t last) {
+  TrackDigest d{};
+  for (std::size_t i = 0; i < d.size(); ++i) d[i] = std::uint8_t(0xA0 + i);
+  d[15] = last;
+  return d;
+}
+
+QByteArray record(const TrackDigest& d, std::uint32_t value) {
+  QByteArray bytes(reinterpret_cast<const char*>(d.data()), qsizetype(d.size()));
+  for (int shift : {24, 16, 8, 0}) bytes.append(char(value >> shift));
+  return bytes;
+}
+
+QByteArray contentOf(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(bytes);
+}
+
+// Runs `store` with the process's file-size limit at `limitBytes`, as a full disk would cut it.
+template <typename Store>
+auto withFileSizeLimit(rlim_t limitBytes, Store store) {
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit tiny = saved;
+  tiny.rlim_cur = limitBytes;
+  setrlimit(RLIMIT_FSIZE, &tiny);
+  const auto result = store();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  return result;
+}
+
+TEST(RecordFileTest, DuplicatesAreUpdatedTogetherTheFirstWinsAndOnlyNewDigestsAppend) {
+  TestDirectories dirs;
+  const QString path = dirs.path("home/bpm.db");
+  const TrackDigest a = digest(1), b = digest(2), c = digest(3);
+  EXPECT_EQ(RecordFile::lookup(path, a), 0) << "no file";
+  writeFile(path, {});
+  EXPECT_EQ(RecordFile::lookup(path, a), 0) << "an empty file";
+
+  writeFile(path, record(a, 12800) + record(b, std::uint32_t(-7)) + record(a, 9000));
+  EXPECT_EQ(RecordFile::lookup(path, a), 12800);
+  EXPECT_EQ(RecordFile::lookup(path, b), -7);
+  EXPECT_EQ(RecordFile::lookup(path, c), 0);
+  ASSERT_TRUE(RecordFile::upsert(path, a, 12345));
+  const QByteArray updated = record(a, 12345) + record(b, std::uint32_t(-7)) + record(a, 12345);
+  EXPECT_EQ(contentOf(path), updated);
+  ASSERT_TRUE(RecordFile::upsert(path, c, 0x01020304));
+  EXPECT_EQ(contentOf(path), updated + record(c, 0x01020304));
+}
+
+TEST(RecordFileTest, ATornRecordHidesNothingBeforeItAndTheNextRecordOverwritesIt) {
+  TestDirectories dirs;
+  const QString path = dirs.path("home/time.db");
+  const TrackDigest a = digest(1), b = digest(2), c = digest(3);
+  // A crash one byte before the end of an append.
+  const QByteArray whole = record(a, 300) + record(b, 200);
+  writeFile(path, whole + record(c, 100).left(RecordFile::kRecordBytes - 1));
+  EXPECT_EQ(RecordFile::lookup(path, a), 300);
+  EXPECT_EQ(RecordFile::lookup(path, b), 200);
+  EXPECT_EQ(RecordFile::lookup(path, c), 0);
+  ASSERT_TRUE(RecordFile::upsert(path, c, 101));
+  EXPECT_EQ(contentOf(path), whole + record(c, 101));
+}
+
+TEST(RecordFileTest, AWriteThatFailsIsReportedAndLeavesTheFileAsItWas) {
+  TestDirectories dirs;
+  const QString path = dirs.path("home/rating.db");
+  const QByteArray before = record(digest(1), 3) + record(digest(2), 4);
+  writeFile(path, before);
+  // Room for half a record more.
+  QString error;
+  EXPECT_FALSE(withFileSizeLimit(50, [&] { return RecordFile::upsert(path, digest(3), 5, &error); }));
+  EXPECT_EQ(error, "write: File too large");
+  EXPECT_EQ(contentOf(path), before);
+  EXPECT_FALSE(RecordFile::upsert(dirs.path("home/missing/rating.db"), digest(3), 5, &error));
+  EXPECT_EQ(error, "File not found");
+}
+
+class DeckDatabaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    deck.prepare(512);
+    deck.setTrackDatabase(database);
+    QObject::connect(&deck, &Deck::notice, [this](const QString& text) { notices << text; });
+    QObject::connect(&deck, &Deck::loaded, [this] { ++loads; });
+  }
+  bool load(const QString& path) {
+    return deck.loadEntry(TrackEntry::fromPath(path)) && waitFor([this] { return !deck.busy(); }, 30000);
+  }
+  QString keyledger(const QString& name) const { return dirs.path("home/Keyledger/" + name); }
+
+  TestDirectories dirs;
+  TrackDatabase database{dirs.directories()};
+  Deck deck{1};
+  QStringList notices;
+  int loads = 0;
+};
+
+QByteArray scriptText(const QByteArray& bpm, const QByteArray& cue) {
+  return "/*\n   Automatically generated by GrooveMangler\n\n   Modify at will.\n*/\nport=\"GROOVEMANGLER\"\n"
+         "PARSE ARG deck\ndeck=UPPER(deck)\nIF SHOW(\"P\", port) THEN DO\nADDRESS VALUE GROOVEMANGLER\nUSE deck\n"
+         "BPM " + bpm + "\nSAMPLESEEK " + cue + "\nSETCUE\nEND\n";
+}
+
+TEST_F(DeckDatabaseTest, SaveBpmCueStoresScriptAndTempoThatTheSameAudioFindsUnderAnyName) {
+  const QString track = testing::makeTrack(dirs.path("home"), "a.wav", 128, {"--seconds", "3"});
+  ASSERT_TRUE(load(track));
+  const QString script = keyledger(QString::fromStdString(deck.sample()->key) + ".rx");
+  deck.setBpm(12800);
+  deck.setPosition(98765);
+  deck.cuePoint(0);
+  loads = 0;
+  ASSERT_TRUE(deck.saveBpmCue());
+  EXPECT_EQ(contentOf(script), scriptText("12800", "98765"));
+  EXPECT_EQ(contentOf(keyledger("bpm.db")), record(deck.sample()->digest, 12800));
+  EXPECT_EQ(loads, 1);
+  EXPECT_EQ(notices, QStringList{"Deck B: BPM & cue saved."});
+
+  // A shorter cue number: the whole file is replaced.
+  deck.setBpm(9950);
+  deck.setPosition(7);
+  deck.cuePoint(0);
+  ASSERT_TRUE(deck.saveBpmCue());
+  EXPECT_EQ(contentOf(script), scriptText("9950", "7"));
+  EXPECT_EQ(contentOf(keyledger("bpm.db")), record(deck.sample()->digest, 9950));
+
+  ASSERT_TRUE(QDir().mkpath(dirs.path("moved")) && QFile::copy(track, dirs.path("moved/renamed.wav")));
+  const std::optional<PlaylistEntry> entry = PlaylistEntry::fromFile(QFile::encodeName(dirs.path("moved/renamed.wav")), database);
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->bpmText, "99.50");
+
+  // A store that fails is said in the status line, and nothing counts as saved.
+  notices.clear();
+  loads = 0;
+  deck.setBpm(13000);
+  EXPECT_FALSE(withFileSizeLimit(16, [this] { return deck.saveBpmCue(); }));
+  EXPECT_EQ(contentOf(script), scriptText("9950", "7"));
+  ASSERT_EQ(notices.size(), 1);
+  EXPECT_TRUE(notices[0].startsWith("Could not save " + script + " (")) << notices[0].toStdString();
+  EXPECT_EQ(loads, 0);
+}
+
+TEST_F(DeckDatabaseTest, TracksSharingTheirOpeningShareOneKeyAndOnePlayTimeRecord) {
+  const QString longer = testing::makeTrack(dirs.path("home"), "long.wav", 120, {"--seconds", "5"});
+  const QString shorter = dirs.path("home/short.wav");
+  // 3.5 s of it: more than the 512 KiB (2.97 s) the key is made of.
+  ASSERT_TRUE(testing::runCommand("ffmpeg -nostdin -loglevel error -i " + testing::quoted(longer.toStdString()) +
+                                  " -t 3.5 " + testing::quoted(shorter.toStdString())));
+  ASSERT_TRUE(load(longer));
+  const std::shared_ptr<const SampleData> first = deck.sample();
+  EXPECT_EQ(contentOf(keyledger("time.db")), record(first->digest, 5));
+  ASSERT_TRUE(load(shorter));
+  EXPECT_EQ(deck.sample()->key, first->key);
+  EXPECT_EQ(contentOf(keyledger("time.db")), record(first->digest, 3));
+  EXPECT_TRUE(notices.isEmpty()) << notices.join("\n").toStdString();
+}
+
+TEST_F(DeckDatabaseTest, ATrackWithAScriptStartsTheRunnerWithItsDeckAndAMissingRunnerIsSaidOnce) {
+  // A stand-in runner that records its arguments and where its input and output go.
+  const QString runner = dirs.path("prog/GrooveMangler-rx");
+  writeFile(runner, "#!/bin/sh\nout=\"$(dirname \"$0\")/ran.txt\"\n"
+                    "printf '%s\\n' \"$@\" $(readlink /proc/$$/fd/0 /proc/$$/fd/1) > \"$out.part\"\n"
+                    "mv \"$out.part\" \"$out\"\n");
+  ASSERT_TRUE(QFile::setPermissions(runner, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+  ScriptRunner scripts(dirs.directories());
+  deck.setScriptRunner(&scripts);
+  const QString track = testing::makeTrack(dirs.path("home"), "s.wav", 126, {"--seconds", "1"});
+  ASSERT_TRUE(load(track));
+  ASSERT_TRUE(deck.saveBpmCue());
+  const QString script = keyledger(QString::fromStdString(deck.sample()->key) + ".rx");
+  ASSERT_TRUE(load(track));
+  ASSERT_TRUE(waitFor([&] { return QFile::exists(dirs.path("prog/ran.txt")); }));
+  const QString expected = script + "\nDECKB\n/dev/null\n/dev/null\n";
+  EXPECT_EQ(contentOf(dirs.path("prog/ran.txt")).toStdString(), expected.toStdString());
+
+  QFile::remove(runner);
+  QStringList reported;
+  scripts.setReporter([&reported](const QString& text) { reported << text; });
+  EXPECT_FALSE(scripts.run(script, "DECKA"));
+  EXPECT_FALSE(scripts.run(script, "DECKB"));
+  EXPECT_EQ(reported, QStringList{runner + " is missing: per-track scripts are not run."});
+}
+
+}  // namespace
+}  // namespace gm
