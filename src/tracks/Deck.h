@@ -18,8 +18,10 @@
 #include "audio/DeckVoice.h"
 #include "core/Worker.h"
 #include "groovemangler_plugin.h"
+#include "tracks/BandDisplay.h"
 #include "tracks/SampleData.h"
 #include "tracks/TrackEntry.h"
+#include "tracks/WaveformCache.h"
 
 namespace gm {
 
@@ -54,6 +56,8 @@ class Deck : public QObject {
   void setTempoDetector(std::unique_ptr<PluginObject> detector);
   // [main-thread, no load running] Where per-track scripts ("Keyledger/<key>.rx") live.
   void setHomeDirectory(const QString& directory) { homeDirectory_ = directory.toStdString(); }
+  // [main-thread] The waveform cache's settings, asked for each time a load finishes (unset: no cache).
+  void setWaveformCacheSettings(std::function<WaveformCache::Settings()> settings) { cacheSettings_ = std::move(settings); }
 
   // [main-thread] Loading. False when refused (playing, busy, no file).
   bool loadEntry(const TrackEntry& entry);
@@ -97,6 +101,9 @@ class Deck : public QObject {
   bool hasTrack() const;
   const QString& title() const { return title_; }
   std::shared_ptr<const SampleData> sample() const { return sample_; }
+  // [main-thread] The band toggles and what the waveform views show.
+  BandDisplay& bandDisplay() { return bandDisplay_; }
+  const BandDisplay& bandDisplay() const { return bandDisplay_; }
   std::int32_t frames() const;
   std::int32_t positionFrames() const { return positionFrames_; }  // last position reported
   std::int32_t cueFrame() const;
@@ -137,6 +144,7 @@ class Deck : public QObject {
   void onLoadProgress(const std::shared_ptr<SampleData>& sample, std::int32_t percent);
   void onLoadFinished(const std::shared_ptr<SampleData>& sample);
   void onLoadFailed(const QString& path, const QString& reason);
+  void analyseBands(const std::shared_ptr<SampleData>& sample, const WaveformCache::Settings& cache);
   void onAnalysisFinished();
   void detachTrack();
   void setPlaying(bool playing);
@@ -149,6 +157,8 @@ class Deck : public QObject {
   DeckVoice voice_;
   std::unique_ptr<PluginObject> detector_;  // used on the loader thread only
   std::string homeDirectory_;
+  std::function<WaveformCache::Settings()> cacheSettings_;
+  BandDisplay bandDisplay_;
 
   EqualiserSettings equaliserSettings_;
   int highKnob_ = 127;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tracks/TrackBands.h"
 #include "tracks/TrackKey.h"
 
 namespace gm {
@@ -46,6 +47,7 @@ struct SampleData {
   TrackDigest digest{};
   std::string key;         // 16 hexadecimal digits
   std::string scriptPath;  // "Keyledger/<key>.rx"
+  TrackBands bands;  // band analysis, after the load (see TrackBands for who reads what when)
   bool analysisDone = false;
 };
 
