@@ -223,8 +223,6 @@ void DeckPanelTest::bandTogglesFollowTheAnalysisAndShowOneBandAtATime() {
   }
   QTest::mouseClick(mid, Qt::LeftButton);
   QVERIFY(mid->isChecked() && !low->isChecked());
-  QVERIFY(pixelsOfColour(rig.navigator->grab().toImage(), deck_palette::kBandMid) > 200);
-  QCOMPARE(pixelsOfColour(rig.navigator->grab().toImage(), deck_palette::kBandLow), 0);
   QTest::mouseClick(mid, Qt::LeftButton);
   QVERIFY(!mid->isChecked());
   QCOMPARE(colouredPixels(rig.waveform->grab().toImage()), coloured);
