@@ -6,6 +6,8 @@ pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswresample libavutil)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+# libbz2 ships no pkg-config file on Debian 12: CMake's own module finds it.
+find_package(BZip2 REQUIRED)
 find_package(GTest REQUIRED)
 if(GM_BENCHMARKS)
   find_package(benchmark REQUIRED)

@@ -36,6 +36,7 @@ Application::Application(Directories directories, AudioBackend& backend, Request
     connect(deck, &Deck::notice, &status_, &StatusLine::show);
   }
   defineSettings();
+  followColourWaveformSetting();
   createDeckControls();
   createMixerChannels();
   connectControls();
@@ -49,6 +50,20 @@ void Application::setUpDeckPlugins(Deck& deck, FilterRack& rack) {
   deck.setTempoDetector(pluginHost_.createDetector());
   deck.setTrackDatabase(TrackDatabase(directories_));
   deck.setScriptRunner(&scriptRunner_);
+  deck.setWaveformCacheSettings([this] {
+    return WaveformCache::Settings{directories_.resolve(settings_.text(kWaveformCacheDirectorySettingId)),
+                                   settings_.flag(kWaveformCacheOnSettingId)};
+  });
+}
+
+void Application::followColourWaveformSetting() {
+  auto apply = [this] {
+    for (Deck* deck : {&deckA_, &deckB_}) deck->bandDisplay().setColourised(settings_.flag(kColourWaveformSettingId));
+  };
+  apply();
+  connect(&settings_, &Settings::changed, this, [apply](const QString& id) {
+    if (id == kColourWaveformSettingId) apply();
+  });
 }
 
 void Application::defineSettings() {
@@ -57,6 +72,9 @@ void Application::defineSettings() {
   settings_.defineRange(SettingId::kBpmUpperLimit, 240, 120, 240);
   settings_.defineRange(kAutoGainSettingId, 0, 0, 3);
   settings_.defineRange(QStringLiteral("KSTV"), 128, 64, 256);  // knobs' mouse travel in pixels for a whole range
+  settings_.define(kWaveformCacheOnSettingId, false);
+  settings_.define(kWaveformCacheDirectorySettingId, kDefaultWaveformCacheDirectory);
+  settings_.define(kColourWaveformSettingId, true);
 }
 
 void Application::applyDeckRanges() {

@@ -105,6 +105,7 @@ class Application : public QObject {
  private:
   void defineSettings();
   void setUpDeckPlugins(Deck& deck, FilterRack& rack);
+  void followColourWaveformSetting();
   void createDeckControls();
   void createMixerChannels();
   void applyDeckRanges();

@@ -12,6 +12,7 @@
 #include "plugins/FilterRack.h"
 #include "plugins/PluginObject.h"
 #include "tracks/ScriptRunner.h"
+#include "tracks/BandAnalysis.h"
 #include "tracks/TrackLoader.h"
 
 namespace gm {
@@ -68,6 +69,7 @@ bool Deck::loadEntry(const TrackEntry& entry) {
   if (entry.nativePath.isEmpty() || playing() || busy_) return false;
   busy_ = true;
   detachTrack();
+  bandDisplay_.startTrack();
   setPitch(10000);
   bpm_ = currentBpm_ = 0;
   Q_EMIT bpmChanged(0);
@@ -187,7 +189,8 @@ void Deck::onLoadFinished(const std::shared_ptr<SampleData>& sample) {
   if (!playing()) setPosition(0);
   runScript(*sample);
   if (sample->detectedBpm != 0) setDetectedBpm(sample->detectedBpm);
-  loader_.post([this] { MainThread::post(this, [this] { onAnalysisFinished(); }); });
+  const WaveformCache::Settings cache = cacheSettings_ ? cacheSettings_() : WaveformCache::Settings{};
+  loader_.post([this, sample, cache] { analyseBands(sample, cache); });
   if (sample->sourceSampleRate != sample->sampleRate) {
     title_ = msg(Msg::ResampledTitle).arg(title_).arg(sample->sourceSampleRate);
     Q_EMIT titleChanged(title_);
@@ -211,8 +214,21 @@ void Deck::onLoadFailed(const QString& fileName, const QString& reason) {
   Q_EMIT loadFailed(title_);
 }
 
+void Deck::analyseBands(const std::shared_ptr<SampleData>& sample, const WaveformCache::Settings& cache) {
+  BandAnalysis::Hooks hooks;
+  hooks.bandDone = [this](Band band, bool ready) {
+    MainThread::post(this, [this, band, ready] { bandDisplay_.setReady(band, ready); });
+  };
+  hooks.finished = [this] { MainThread::post(this, [this] { onAnalysisFinished(); }); };
+  hooks.cancelled = [this] { return loader_.stopping(); };
+  BandAnalysis::run(*sample, cache, hooks);
+}
+
 void Deck::onAnalysisFinished() {
-  if (sample_) sample_->analysisDone = true;
+  if (sample_) {
+    sample_->analysisDone = true;
+    bandDisplay_.setColourReady(sample_->bands.colourReady);
+  }
   busy_ = false;
 }
 

@@ -18,9 +18,11 @@
 #include "audio/DeckVoice.h"
 #include "core/Worker.h"
 #include "groovemangler_plugin.h"
+#include "tracks/BandDisplay.h"
 #include "tracks/SampleData.h"
 #include "tracks/TrackDatabase.h"
 #include "tracks/TrackEntry.h"
+#include "tracks/WaveformCache.h"
 
 namespace gm {
 
@@ -67,6 +69,8 @@ class Deck : public QObject {
   void setTrackDatabase(TrackDatabase database);
   // [main-thread] What runs a track's script after its load (nullptr: scripts are not run).
   void setScriptRunner(ScriptRunner* runner) { scriptRunner_ = runner; }
+  // [main-thread] The waveform cache's settings, asked for each time a load finishes (unset: no cache).
+  void setWaveformCacheSettings(std::function<WaveformCache::Settings()> settings) { cacheSettings_ = std::move(settings); }
 
   // [main-thread] Loading. False when refused (playing, busy, no file).
   bool loadEntry(const TrackEntry& entry);
@@ -113,6 +117,9 @@ class Deck : public QObject {
   bool hasTrack() const;
   const QString& title() const { return title_; }
   std::shared_ptr<const SampleData> sample() const { return sample_; }
+  // [main-thread] The band toggles and what the waveform views show.
+  BandDisplay& bandDisplay() { return bandDisplay_; }
+  const BandDisplay& bandDisplay() const { return bandDisplay_; }
   std::int32_t frames() const;
   std::int32_t positionFrames() const { return positionFrames_; }  // last position reported
   std::int32_t cueFrame() const;
@@ -160,6 +167,7 @@ class Deck : public QObject {
   void onLoadFinished(const std::shared_ptr<SampleData>& sample);
   void onLoadFailed(const QString& fileName, const QString& reason);
   void showIfCutShort(const SampleData& sample);
+  void analyseBands(const std::shared_ptr<SampleData>& sample, const WaveformCache::Settings& cache);
   void onAnalysisFinished();
   void detachTrack();
   void setPlaying(bool playing);
@@ -174,6 +182,8 @@ class Deck : public QObject {
   std::int64_t maxTrackFrames_ = SampleData::kMaxFrames;  // read by the loader between loads only
   TrackDatabase database_;                  // set between loads, read by both threads
   ScriptRunner* scriptRunner_ = nullptr;
+  std::function<WaveformCache::Settings()> cacheSettings_;
+  BandDisplay bandDisplay_;
 
   EqualiserSettings equaliserSettings_;
   int highKnob_ = 127;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "tracks/PcmMemory.h"
+#include "tracks/TrackBands.h"
 #include "tracks/TrackKey.h"
 
 namespace gm {
@@ -57,6 +58,7 @@ struct SampleData {
   TrackDigest digest{};
   std::string key;         // 16 hexadecimal digits
   std::string scriptPath;  // "Keyledger/<key>.rx"
+  TrackBands bands;  // band analysis, after the load (see TrackBands for who reads what when)
   bool analysisDone = false;
 };
 

@@ -12,6 +12,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "tracks/TrackLoader.h"
+
 namespace gm::testing {
 
 namespace fs = std::filesystem;
@@ -78,6 +80,16 @@ bool runCommand(const std::string& command) {
 }
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
+
+std::shared_ptr<SampleData> decodedTrack(const std::string& path) {
+  TrackLoader::Hooks hooks;
+  hooks.attach = [](const std::shared_ptr<SampleData>&) {};
+  hooks.decoded = [](const SampleData&, std::int32_t) {};
+  hooks.progress = [](const std::shared_ptr<SampleData>&) {};
+  hooks.cancelled = [] { return false; };
+  std::string error;
+  return TrackLoader::decode(path, hooks, error);
+}
 
 // One temporary directory per test suite; inputs are made on first use, so each test pays only
 // for the files it reads.

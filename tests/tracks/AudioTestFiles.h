@@ -6,9 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
+
+namespace gm {
+struct SampleData;
+}
 
 namespace gm::testing {
 
@@ -28,6 +33,8 @@ std::vector<std::int16_t> ffmpegDecoded(const std::string& path);
 // Index of the first sample where the two differ over their common length; -1 when none does.
 long firstMismatch(const std::vector<std::int16_t>& a, const std::vector<std::int16_t>& b);
 bool runCommand(const std::string& command);
+// The file decoded by the real loader as a deck's loader thread does it; nullptr when that fails.
+std::shared_ptr<SampleData> decodedTrack(const std::string& path);
 std::string quoted(const std::string& path);
 
 class AudioFileTest : public ::testing::Test {

@@ -2,6 +2,9 @@
 // buttons, the pitch and tempo controls, the navigator's seek, the waveform's jog and beat grid, and
 // where the parts sit in the main window.
 
+#include <algorithm>
+#include <optional>
+
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -52,6 +55,19 @@ int pixelsOfColour(const QImage& image, QRgb colour) {
   int count = 0;
   for (int y = 0; y < image.height(); ++y) {
     for (int x = 0; x < image.width(); ++x) count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+  }
+  return count;
+}
+
+// Pixels of clearly coloured music (whatever the hue): the colour waveform, the band curves or the
+// one-colour waveform, but not the greys of the background, the grid, the texts and the toggles.
+int colouredPixels(const QImage& image) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb p = image.pixel(x, y);
+      count += std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)}) > 60;
+    }
   }
   return count;
 }
@@ -116,6 +132,7 @@ class DeckPanelTest : public QObject {
   void cleanup();
 
   void droppedTrackLoadsAndIsDrawn();
+  void bandTogglesFollowTheAnalysisAndShowOneBandAtATime();
   void anMp3LoadEndsWithNothingPending();
   void nonAudioDropIsReportedAndTheNextLoadWorks();
   void dropsAreRefusedWhileTheDeckPlays();
@@ -171,9 +188,53 @@ void DeckPanelTest::droppedTrackLoadsAndIsDrawn() {
   QCOMPARE(rig.find<QLabel>("deckA.title")->text(), QString("t.wav"));
   QVERIFY(!rig.find<QProgressBar>("deckA.progress")->isVisible());
   QCOMPARE(rig.find<QLabel>("deckA.remaining")->text(), QString("-00:00:10"));
-  // The music ahead of the playhead is drawn in the waveform colour, the whole track in the navigator.
+  // Analysed, the music ahead of the playhead is drawn in the colours of its spectrum, the whole track
+  // in the navigator; without colours, in the one waveform colour.
+  for (QWidget* view : {static_cast<QWidget*>(rig.waveform), static_cast<QWidget*>(rig.navigator)}) {
+    const QImage image = view->grab().toImage();
+    QVERIFY(colouredPixels(image) > 500);
+    QCOMPARE(pixelsOfColour(image, deck_palette::kWaveform), 0);
+  }
+  rig.deckA.bandDisplay().setColourised(false);
   QVERIFY(pixelsOfColour(rig.waveform->grab().toImage(), deck_palette::kWaveform) > 500);
   QVERIFY(pixelsOfColour(rig.navigator->grab().toImage(), deck_palette::kWaveform) > 500);
+}
+
+void DeckPanelTest::bandTogglesFollowTheAnalysisAndShowOneBandAtATime() {
+  DeckRig& rig = *rig_;
+  QPushButton* hi = rig.button("deckA.band.hi");
+  QPushButton* mid = rig.button("deckA.band.mid");
+  QPushButton* low = rig.button("deckA.band.low");
+  QVERIFY(hi && mid && low);
+  QVERIFY(rig.waveform->isAncestorOf(hi));
+  for (QPushButton* toggle : {hi, mid, low}) QVERIFY(!toggle->isEnabled());
+  QVERIFY(load(rig.deckA, *rig.panel, track120_));
+  for (QPushButton* toggle : {hi, mid, low}) QVERIFY(toggle->isEnabled() && !toggle->isChecked());
+  const int coloured = colouredPixels(rig.waveform->grab().toImage());
+
+  // One band's curve, in its colour, in both views; pressing the lit toggle returns to the waveform.
+  QTest::mouseClick(low, Qt::LeftButton);
+  QVERIFY(low->isChecked());
+  QCOMPARE(rig.deckA.bandDisplay().shownBand(), std::optional<Band>(Band::Low));
+  for (QWidget* view : {static_cast<QWidget*>(rig.waveform), static_cast<QWidget*>(rig.navigator)}) {
+    const QImage image = view->grab().toImage();
+    QVERIFY(pixelsOfColour(image, deck_palette::kBandLow) > 200);
+    QCOMPARE(pixelsOfColour(image, deck_palette::kBandHigh), 0);
+  }
+  QTest::mouseClick(mid, Qt::LeftButton);
+  QVERIFY(mid->isChecked() && !low->isChecked());
+  QTest::mouseClick(mid, Qt::LeftButton);
+  QVERIFY(!mid->isChecked());
+  QCOMPARE(colouredPixels(rig.waveform->grab().toImage()), coloured);
+
+  // Display codes move the toggles as the clicks do; a new load starts from the waveform with the
+  // toggles unusable until its bands are ready.
+  rig.deckA.bandDisplay().setCode(BandDisplay::kNextCode);
+  QVERIFY(hi->isChecked());
+  QVERIFY(dropFile(*rig.panel, track126_));
+  QVERIFY(!hi->isChecked() && !hi->isEnabled() && !low->isEnabled());
+  QVERIFY(testing::waitFor([&] { return !rig.deckA.busy(); }, kLoadTimeoutMs));
+  QVERIFY(hi->isEnabled() && mid->isEnabled() && low->isEnabled());
 }
 
 // MP3 files state a length that is only an estimate (this one about 2,000 frames too long): the
@@ -190,7 +251,7 @@ void DeckPanelTest::anMp3LoadEndsWithNothingPending() {
     const QImage image = view->grab().toImage();
     QCOMPARE(pixelsOfColour(image, deck_palette::kPending), 0);
     QCOMPARE(pixelsOfColour(image, deck_palette::kText), 0);
-    QVERIFY(pixelsOfColour(image, deck_palette::kWaveform) > 500);
+    QVERIFY(colouredPixels(image) > 500);
   }
 }
 

@@ -19,5 +19,9 @@ inline constexpr QRgb kLoop = qRgb(60, 220, 90);
 inline constexpr int kLoopFillAlpha = 60;
 inline constexpr QRgb kText = qRgb(200, 200, 205);
 inline constexpr QRgb kDimText = qRgb(110, 110, 118);
+// The band curves, in the hues the colour waveform gives each band's blocks.
+inline constexpr QRgb kBandHigh = qRgb(240, 80, 64);
+inline constexpr QRgb kBandMid = qRgb(80, 220, 96);
+inline constexpr QRgb kBandLow = qRgb(72, 132, 255);
 
 }  // namespace gm::deck_palette

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tracks/ui/ColumnBlocks.h"
+
 namespace gm {
 namespace {
 
@@ -45,11 +47,10 @@ bool OverviewColumns::update() {
 void OverviewColumns::foldColumns(std::int64_t firstColumn, std::int64_t lastColumn) {
   const std::vector<std::uint32_t>& overview = sample_->overview;
   for (std::int64_t c = std::max<std::int64_t>(0, firstColumn); c <= lastColumn; ++c) {
-    const auto firstWord = static_cast<std::int64_t>(std::floor(double(c) * framesPerColumn_ / kWordFrames));
-    auto endWord = static_cast<std::int64_t>(std::ceil(double(c + 1) * framesPerColumn_ / kWordFrames));
-    endWord = std::min<std::int64_t>(std::max(endWord, firstWord + 1), wordsSeen_);
+    const ColumnBlocks words = ColumnBlocks::of(c, framesPerColumn_);
+    const std::int64_t endWord = std::min<std::int64_t>(words.end, wordsSeen_);
     Extremes folded;
-    for (std::int64_t w = firstWord; w < endWord; ++w) {
+    for (std::int64_t w = words.first; w < endWord; ++w) {
       const Extremes word = extremesOf(overview[static_cast<std::size_t>(w)]);
       folded.maximum = std::max(folded.maximum, word.maximum);
       folded.minimum = std::min(folded.minimum, word.minimum);

@@ -37,6 +37,11 @@ void TrackNavigator::connectDeck() {
     takeNewWords();
   });
   connect(&deck_, &Deck::positionChanged, this, &TrackNavigator::showPosition);
+  connect(&deck_.bandDisplay(), &BandDisplay::changed, this, [this] {
+    bands_.update(deck_.sample(), columns_.trackFrames(), columns_.framesPerColumn(), deck_.bandDisplay());
+    imageStale_ = true;
+    update();
+  });
   connect(&deck_, &Deck::cueChanged, this, [this](std::int32_t cueBytes) {
     cueFrame_ = cueBytes / 4;
     update();
@@ -63,6 +68,7 @@ void TrackNavigator::followSample() {
   } else if (columns_.update()) {
     imageStale_ = true;
   }
+  bands_.update(sample, columns_.trackFrames(), columns_.framesPerColumn(), deck_.bandDisplay());
   if (!sample) loadPercent_ = 0;
   positionFrames_ = deck_.positionFrames();
   cueFrame_ = deck_.cueBytes() / 4;
@@ -126,16 +132,7 @@ void TrackNavigator::rebuildImage() {
   image_.setDevicePixelRatio(1.0);  // drawn in device pixels, shown in the widget's units
   image_.fill(deck_palette::kBackground);
   QPainter painter(&image_);
-  const int mid = pixels.height() / 2;
-  painter.setPen(QColor(deck_palette::kCentreLine));
-  painter.drawLine(0, mid, pixels.width(), mid);
-  const double amplitude = (pixels.height() / 2 - 2) / 32768.0;
-  painter.setPen(QColor(deck_palette::kWaveform));
-  const int columns = std::min(columns_.columnCount(), pixels.width());
-  for (int x = 0; x < columns; ++x) {
-    const OverviewColumns::Extremes& column = columns_.column(x);
-    painter.drawLine(x, mid - int(column.maximum * amplitude), x, mid - int(column.minimum * amplitude));
-  }
+  drawShape(painter, pixels);
   // Minute ticks along the bottom edge, for finding one's way in a long track.
   painter.setPen(QColor(deck_palette::kDimText));
   for (std::int64_t frame = kFramesPerMinute; frame < columns_.trackFrames(); frame += kFramesPerMinute) {
@@ -145,6 +142,24 @@ void TrackNavigator::rebuildImage() {
   painter.end();
   image_.setDevicePixelRatio(scale);
   imageStale_ = false;
+}
+
+void TrackNavigator::drawShape(QPainter& painter, const QSize& pixels) const {
+  const int mid = pixels.height() / 2;
+  painter.setPen(QColor(deck_palette::kCentreLine));
+  painter.drawLine(0, mid, pixels.width(), mid);
+  const BandDisplay& display = deck_.bandDisplay();
+  if (bands_.drawnFor(display)) {
+    bands_.paint(painter, 0, 0, pixels.width(), 1, pixels.height() - 2, bands_.curveFor(display), 0);
+    return;
+  }
+  const double amplitude = (pixels.height() / 2 - 2) / 32768.0;
+  painter.setPen(QColor(deck_palette::kWaveform));
+  const int columns = std::min(columns_.columnCount(), pixels.width());
+  for (int x = 0; x < columns; ++x) {
+    const OverviewColumns::Extremes& column = columns_.column(x);
+    painter.drawLine(x, mid - int(column.maximum * amplitude), x, mid - int(column.minimum * amplitude));
+  }
 }
 
 void TrackNavigator::paintEvent(QPaintEvent*) {

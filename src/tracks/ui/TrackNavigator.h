@@ -1,14 +1,17 @@
 #pragma once
 // The whole track at a glance, under the scrolling waveform: its shape (filled in as the loader
 // decodes, the rest shown as pending with the percentage), the play position, the cue point and the
-// loop. Clicking or dragging seeks. The shape is drawn once into an image, again only when new
-// overview words arrive or the size changes; a repaint just lays the markers over it.
+// loop. Clicking or dragging seeks. Once the bands are analysed the shape takes the colours of the
+// spectral balance, or shows one band's energy, as the deck's band toggles say. The shape is drawn
+// once into an image, again only when new overview words or bands arrive, the toggles change or the
+// size changes; a repaint just lays the markers over it.
 
 #include <cstdint>
 
 #include <QImage>
 #include <QWidget>
 
+#include "tracks/ui/BandColumns.h"
 #include "tracks/ui/OverviewColumns.h"
 
 namespace gm {
@@ -36,6 +39,7 @@ class TrackNavigator : public QWidget {
   void followSample();
   void takeNewWords();
   void rebuildImage();
+  void drawShape(QPainter& painter, const QSize& pixels) const;
   void showPosition(std::int32_t frame);
   void seekTo(int x);
   double xOf(std::int64_t frame) const;
@@ -45,6 +49,7 @@ class TrackNavigator : public QWidget {
 
   Deck& deck_;
   OverviewColumns columns_;
+  BandColumns bands_;
   QImage image_;
   bool imageStale_ = true;
   int columnsWidth_ = 0;  // the device pixels the columns were made for

@@ -8,6 +8,7 @@
 
 #include "audio/BeatGrid.h"
 #include "tracks/Deck.h"
+#include "tracks/ui/BandToggles.h"
 #include "tracks/ui/DeckPalette.h"
 #include "tracks/ui/TrackDrop.h"
 
@@ -16,6 +17,8 @@ namespace {
 
 constexpr double kFramesPerSecond = 44100.0;
 constexpr int kMarkerPixels = 6;
+constexpr int kBandMarginPixels = 2;
+constexpr int kToggleMarginPixels = 3;
 
 PlayheadClock::Clock::time_point now() { return PlayheadClock::Clock::now(); }
 
@@ -36,6 +39,7 @@ WaveformView::WaveformView(Deck& deck, QWidget* parent) : QWidget(parent), deck_
   frameTimer_.setInterval(kFrameIntervalMs);
   connect(&frameTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
   clock_.setSpeed(deck_.pitch() / 10000.0, now());
+  toggles_ = new BandToggles(deck_, this);
   connectDeck();
   followSample();
   TrackDrop::install(*this, deck_);
@@ -77,6 +81,10 @@ void WaveformView::connectDeck() {
     update();
   });
   connect(&deck_, &Deck::bpmChanged, this, qOverload<>(&QWidget::update));
+  connect(&deck_.bandDisplay(), &BandDisplay::changed, this, [this] {
+    followBands();
+    update();
+  });
   connect(&deck_, &Deck::currentBpmChanged, this, qOverload<>(&QWidget::update));
 }
 
@@ -93,6 +101,7 @@ void WaveformView::followSample() {
   } else {
     columns_.update();
   }
+  followBands();
   if (!sample) loadPercent_ = 0;
   clock_.setLength(frames);
   clock_.jumpTo(deck_.positionFrames(), now());
@@ -110,6 +119,10 @@ void WaveformView::takeNewWords() {
   }
   columns_.update();
   update();
+}
+
+void WaveformView::followBands() {
+  bands_.update(deck_.sample(), columns_.trackFrames(), columns_.framesPerColumn(), deck_.bandDisplay());
 }
 
 double WaveformView::displayedPositionFrames() const { return clock_.positionAt(now()); }
@@ -132,6 +145,8 @@ void WaveformView::hideEvent(QHideEvent* event) {
 
 void WaveformView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  const QSize toggles = toggles_->sizeHint();
+  toggles_->setGeometry(width() - toggles.width() - kToggleMarginPixels, kToggleMarginPixels, toggles.width(), toggles.height());
   followSample();
 }
 
@@ -191,10 +206,18 @@ void WaveformView::drawLoop(QPainter& painter, const Frame& frame) const {
 
 void WaveformView::drawWaveform(QPainter& painter, const Frame& frame) {
   const int mid = height() / 2;
+  const std::int64_t firstColumn = frame.centreColumn - frame.centreX;
+  painter.setPen(QColor(deck_palette::kCentreLine));
+  painter.drawLine(0, mid, width(), mid);
+  const BandDisplay& display = deck_.bandDisplay();
+  if (bands_.drawnFor(display)) {
+    bands_.paint(painter, firstColumn, 0, width(), kBandMarginPixels, height() - 2 * kBandMarginPixels,
+                 bands_.curveFor(display), frame.centreX);
+    return;
+  }
   const double scale = (height() / 2 - 3) / 32768.0;
   playedLines_.clear();
   comingLines_.clear();
-  const std::int64_t firstColumn = frame.centreColumn - frame.centreX;
   const int fromX = int(std::max<std::int64_t>(0, -firstColumn));
   const int toX = int(std::min<std::int64_t>(width(), columns_.columnCount() - firstColumn));
   for (int x = fromX; x < toX; ++x) {
@@ -202,8 +225,6 @@ void WaveformView::drawWaveform(QPainter& painter, const Frame& frame) {
     const QLine line(x, mid - int(column.maximum * scale), x, mid - int(column.minimum * scale));
     (x < frame.centreX ? playedLines_ : comingLines_).append(line);
   }
-  painter.setPen(QColor(deck_palette::kCentreLine));
-  painter.drawLine(0, mid, width(), mid);
   painter.setPen(QColor(deck_palette::kWaveformPlayed));
   painter.drawLines(playedLines_);
   painter.setPen(QColor(deck_palette::kWaveform));

@@ -2,8 +2,10 @@
 // The scrolling waveform of a deck: about four seconds either side of the play position, the
 // playhead fixed in the middle, the beat grid anchored at the cue point (every fourth beat brighter),
 // the cue and the loop. While the deck plays it is redrawn at the display's rate from a position
-// extrapolated between the deck's reports; the wheel jogs the deck. Painting reads precomputed
-// column extremes and the deck's cheap accessors only, never the deck's lock.
+// extrapolated between the deck's reports; the wheel jogs the deck. Once the track's bands are
+// analysed the music is drawn in the colours of its spectral balance, or as one band's energy when
+// the deck's band toggles (in the view's top right corner) say so. Painting reads precomputed columns and the deck's cheap accessors
+// only, never the deck's lock.
 
 #include <cstdint>
 
@@ -12,11 +14,13 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "tracks/ui/BandColumns.h"
 #include "tracks/ui/OverviewColumns.h"
 #include "tracks/ui/PlayheadClock.h"
 
 namespace gm {
 
+class BandToggles;
 class Deck;
 
 class WaveformView : public QWidget {
@@ -55,6 +59,7 @@ class WaveformView : public QWidget {
   void connectDeck();
   void followSample();
   void takeNewWords();
+  void followBands();
   void updateAnimation();
   void drawEmpty(QPainter& painter);
   void drawLoop(QPainter& painter, const Frame& frame) const;
@@ -65,6 +70,8 @@ class WaveformView : public QWidget {
 
   Deck& deck_;
   OverviewColumns columns_;
+  BandColumns bands_;
+  BandToggles* toggles_ = nullptr;  // in the top right corner
   PlayheadClock clock_;
   QTimer frameTimer_;
   std::int32_t cueFrame_ = 0;
