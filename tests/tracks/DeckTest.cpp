@@ -1,7 +1,9 @@
 #include "tracks/Deck.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -186,16 +188,16 @@ TEST_F(DeckTest, RefusesLoadsWhilePlayingOrBusyAndRecoversFromBadFiles) {
 }
 
 TEST_F(DeckTest, OnlyRegularFilesLoadAndNamesNeedNotBeUtf8) {
-  // Opening a FIFO for reading waits for a writer: the load must neither hang nor keep the deck
-  // from going away.
+  // Opening a FIFO for reading waits for a writer: the load must not hang on it. Should it hang, a
+  // writer opened here releases the loader so that the failure is reported rather than a stuck run.
   const QByteArray fifo = QFile::encodeName(dir.filePath("fifo.wav"));
   ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
-  EXPECT_TRUE(testing::finishesWithin(10000, [&fifo] {
-    Deck deck{0};
-    if (!deck.loadEntry(TrackEntry::fromNativePath(fifo)) || !waitFor([&deck] { return !deck.busy(); }, 5000))
-      std::_Exit(1);
-    if (deck.title() != "Couldn't load fifo.wav: Not a file." || deck.hasTrack()) std::_Exit(2);
-  }));
+  ASSERT_TRUE(deckA.loadEntry(TrackEntry::fromNativePath(fifo)));
+  const bool ended = waitFor([this] { return !deckA.busy(); }, 5000);
+  if (!ended) ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(deckA.title(), "Couldn't load fifo.wav: Not a file.");
+  EXPECT_FALSE(deckA.hasTrack());
 
   // A name in an old 8-bit encoding, as the command line passes it (bytes) and in a dropped URL.
   const QByteArray latin1 = QFile::encodeName(dir.path()) + "/lat\xe9.wav";
