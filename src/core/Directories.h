@@ -23,6 +23,8 @@ class Directories {
   // $XDG_RUNTIME_DIR/groovemangler (or /tmp/groovemangler-UID): the temporary settings copy and the
   // command socket; lost at reboot.
   const QString& runtimeDir() const { return runtimeDir_; }
+  // The command port's socket, "GROOVEMANGLER" in the runtime directory.
+  QString commandSocketPath() const { return runtimeDir_ + "/GROOVEMANGLER"; }
 
   // "PROGDIR:Keyledger/bpm.db" → <home>/Keyledger/bpm.db; "PROGDIR:Filters" → <progdir>/Filters.
   // Names that the program writes resolve to the home directory, everything else to the program
