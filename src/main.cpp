@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
   }
   if (line.send) {
     const Directories dirs = Directories::resolve(line.programDir, line.homeDir, QString::fromLocal8Bit(argv[0]));
-    return CommandSender::run(dirs.commandSocketPath(), line.commands, stdout, stderr);
+    return CommandSender::run(dirs.clientSocketPath(), line.commands, stdout, stderr);
   }
   return line.headless ? runHeadless(argc, argv, line) : runWindowed(argc, argv, line);
 }

@@ -109,10 +109,10 @@ int ArgumentTemplate::itemNamed(QByteArrayView name) const {
 }
 
 bool ArgumentTemplate::assign(int item, QByteArray value, std::vector<Argument>& arguments, QByteArray& error) const {
-  const Item& spec = items_[std::size_t(item)];
+  const Item& itemOf = items_[std::size_t(item)];
   Argument& argument = arguments[std::size_t(item)];
-  if (spec.number && !parseNumber(value, argument.number)) {
-    error = spec.name + " is not a number";
+  if (itemOf.number && !parseNumber(value, argument.number)) {
+    error = itemOf.name + " is not a number";
     return false;
   }
   argument.given = true;
@@ -166,15 +166,15 @@ int ArgumentTemplate::namedItem(QByteArrayView word, const std::vector<Argument>
 // `word` holds the value and the cursor stands after it.
 bool ArgumentTemplate::takeNamedValue(int item, qsizetype start, QByteArray& word, Cursor& cursor,
                                       QByteArray& error) const {
-  const Item& spec = items_[std::size_t(item)];
+  const Item& itemOf = items_[std::size_t(item)];
   const qsizetype equals = word.indexOf('=');
   if (equals > 0) {
     cursor.pos = start + equals + 1;  // read again from there: the value may be quoted
   } else if (cursor.atEnd()) {
-    error = spec.name + " needs a value";
+    error = itemOf.name + " needs a value";
     return false;
   }
-  if (spec.rest) {
+  if (itemOf.rest) {
     word = cursor.rest();
     return true;
   }

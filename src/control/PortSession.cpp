@@ -58,9 +58,18 @@ void PortSession::takeBytes(QByteArrayView bytes) {
     }
     if (newline < 0) return;
     bytes = bytes.sliced(newline + 1);
-    if (!discarding_ && !finished_) answer(executor_(std::exchange(line_, QByteArray())));
+    if (!discarding_ && !finished_) answer(run(std::exchange(line_, QByteArray())));
     discarding_ = false;
   }
+}
+
+CommandReply PortSession::run(const QByteArray& line) {
+  // A command may open a requester, whose event loop would serve this client's next line before
+  // this one is answered: the client is not read until the command is done.
+  readNotifier_.setEnabled(false);
+  const CommandReply reply = executor_(line);
+  readNotifier_.setEnabled(!finished_ && !inputEnded_);
+  return reply;
 }
 
 void PortSession::answer(const CommandReply& reply) {

@@ -25,6 +25,7 @@ class PortSession : public QObject {
  private:
   void readInput();
   void takeBytes(QByteArrayView bytes);
+  CommandReply run(const QByteArray& line);
   void answer(const CommandReply& reply);
   void flush();
   void finish();

@@ -18,6 +18,6 @@ int main(int argc, char** argv) {
     return argc < 2 || argc > 3 ? 2 : 0;
   }
   const gm::Directories dirs = gm::Directories::resolve({}, {}, QString::fromLocal8Bit(argv[0]));
-  gm::RexxRunner runner(QFile::encodeName(dirs.commandSocketPath()).toStdString());
+  gm::RexxRunner runner(QFile::encodeName(dirs.clientSocketPath()).toStdString());
   return runner.run(argv[1], argc == 3 ? argv[2] : nullptr);
 }
