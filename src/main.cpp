@@ -11,6 +11,7 @@
 #include "app/BreakSignal.h"
 #include "core/CatalogTable.h"
 #include "app/CommandLine.h"
+#include "app/CommandSender.h"
 #include "core/ConsoleRequester.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/MessageBoxRequester.h"
@@ -103,6 +104,10 @@ int main(int argc, char** argv) {
   if (line.version) {
     std::puts("GrooveMangler 1.4");
     return 0;
+  }
+  if (line.send) {
+    const Directories dirs = Directories::resolve(line.programDir, line.homeDir, QString::fromLocal8Bit(argv[0]));
+    return CommandSender::run(dirs.clientSocketPath(), line.commands, stdout, stderr);
   }
   return line.headless ? runHeadless(argc, argv, line) : runWindowed(argc, argv, line);
 }

@@ -41,6 +41,7 @@ Application::Application(Directories directories, AudioBackend& backend, Request
   createMixerChannels();
   connectControls();
   connect(&tick_, &QTimer::timeout, this, &Application::appTick);
+  remote_ = std::make_unique<RemoteControl>(*this);
 }
 
 Application::~Application() { appStopAudio(); }
@@ -113,6 +114,7 @@ void Application::connectControls() {
 bool Application::create() {
   tick_.start(10);  // the first tick comes early, the rest every 25 ms
   if (!runtimeProblem_.isEmpty()) status_.show(runtimeProblem_);
+  if (!directories_.runtimeDir().isEmpty()) remote_->open(directories_.commandSocketPath());
   loadStartupSettings();
   applyDeckRanges();
   if (!appStartAudio()) {

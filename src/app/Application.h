@@ -16,6 +16,7 @@
 #include "core/Directories.h"
 #include "app/AudioRouting.h"
 #include "app/MixerChannel.h"
+#include "app/RemoteControl.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
 #include "core/StatusLine.h"
@@ -83,6 +84,8 @@ class Application : public QObject {
   FilterRack& filterRack(int deck) { return deck == kDeckB ? filterRackB_ : filterRackA_; }
   PluginHost& pluginHost() { return pluginHost_; }
   EventList& events() { return events_; }
+  // The command port with its commands and current deck.
+  RemoteControl& remoteControl() { return *remote_; }
 
   Settings& settings() { return settings_; }
   StatusLine& status() { return status_; }
@@ -144,6 +147,7 @@ class Application : public QObject {
   std::unique_ptr<MixerChannel> channelA_;
   std::unique_ptr<MixerChannel> channelB_;
   AudioRouting routing_;  // after the decks its engine renders, so it goes before them
+  std::unique_ptr<RemoteControl> remote_;  // last: no command arrives while the rest goes away
 
   QString clockText_;
   std::int32_t level_ = 0;

@@ -51,6 +51,12 @@ CommandLine CommandLine::parse(int argc, const char* const* argv) {
       line.help = true;
     } else if (arg == "--version") {
       line.version = true;
+    } else if (arg == "--send") {
+      // Everything after it is a command, whatever it looks like.
+      line.send = true;
+      for (int j = i + 2; j < argc; ++j) line.commands << QByteArray(argv[j]);
+      if (line.commands.isEmpty()) line.error = QStringLiteral("option --send needs a command");
+      break;
     } else if (!takeValue("--progdir", args, i, line.programDir, line.error) &&
                !takeValue("--home", args, i, line.homeDir, line.error)) {
       line.error = QString("unknown option %1").arg(arg);
@@ -72,6 +78,10 @@ QString CommandLine::usage() {
       "  --home DIR         directory for the user's data: Keyledger/, Config/, Cache/,\n"
       "                     Recordings/, Playlists/ and plug-in preferences\n"
       "                     (default: $GROOVEMANGLER_HOME, else $XDG_DATA_HOME/GrooveMangler)\n"
+      "  --send CMD...      send each CMD as one command line to the running program's\n"
+      "                     command port and print one reply line for each; the exit\n"
+      "                     status is 0 when every reply is 0, else the first reply's\n"
+      "                     code that is not 0, or 69 when no program answers\n"
       "  --version          print the version and exit\n"
       "  -h, --help         print this help and exit\n"
       "\n"

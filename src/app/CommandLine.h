@@ -1,5 +1,6 @@
 #pragma once
-// The program's command line: GrooveMangler [--headless] [--progdir DIR] [--home DIR] [TRACK_A [TRACK_B]].
+// The program's command line: GrooveMangler [--headless] [--progdir DIR] [--home DIR] [TRACK_A [TRACK_B]],
+// or GrooveMangler --send CMD [CMD...].
 
 #include <QByteArrayList>
 #include <QString>
@@ -10,6 +11,9 @@ struct CommandLine {
   bool headless = false;
   bool help = false;
   bool version = false;
+  // --send CMD...: the command lines to send to the running program (the arguments' bytes).
+  bool send = false;
+  QByteArrayList commands;
   QString programDir;  // empty: environment or the executable's directory
   QString homeDir;     // empty: environment or $XDG_DATA_HOME/GrooveMangler
   // Tracks for deck A and deck B (at most two): the names' bytes exactly as given, since a file's

@@ -117,6 +117,11 @@ void DeckVoice::setPitch(std::int32_t pitch) {
   pitch_ = pitch;
 }
 
+void DeckVoice::setReverse(bool reverse) {
+  std::lock_guard guard(lock_);
+  reverse_ = reverse;
+}
+
 void DeckVoice::setBpm(std::int32_t bpm) {
   std::lock_guard guard(lock_);
   voice_.bpm = bpm;
@@ -178,7 +183,8 @@ void DeckVoice::renderBlock(SampleBlock block) {
   std::lock_guard guard(lock_);
   if (!voice_.pcm) return;
   advanceBend();
-  voice_.speed = float(pitch_ + bendOffset_) / 10000.0f;
+  const float speed = float(pitch_ + bendOffset_) / 10000.0f;
+  voice_.speed = reverse_ ? -speed : speed;
   const gm_voice_state before = voice_;
   renderer_.render(voice_, block);
   if (filter_) filter_->process(block.samples, std::uint32_t(block.bytes()), this, &before);

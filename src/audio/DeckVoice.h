@@ -64,6 +64,8 @@ class DeckVoice final : public BlockRenderer, public DeckRenderTarget {
   void startLoop(int loopType, std::int32_t bpm);
   void clearLoop();
   void setPitch(std::int32_t pitch);
+  // Reverse play: the speed's sign flips from the next block on, so the track plays backwards.
+  void setReverse(bool reverse);
   void setBpm(std::int32_t bpm);
   void setBendStep(std::int32_t step);
   // A bend button held (direction −1 or +1) or released (0).
@@ -101,6 +103,7 @@ class DeckVoice final : public BlockRenderer, public DeckRenderTarget {
   bool trackComplete_ = true;    // false while the loader still fills the attached memory
   BlockFilter* filter_ = nullptr;
   std::int32_t pitch_ = 10000;
+  bool reverse_ = false;
   std::int32_t bendStep_ = 10;
   std::int32_t bendOffset_ = 0;
   std::int32_t bendCountdown_ = 0;

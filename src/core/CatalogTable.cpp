@@ -92,6 +92,8 @@ constexpr Entry kBuiltIn[] = {
     {Msg::StatusScriptRunnerMissing, "%1 is missing: per-track scripts are not run."},
     {Msg::StatusScriptNotStarted, "Could not start %1 (%2)."},
     {Msg::StatusBpmCueSaved, "%1: BPM & cue saved."},
+    {Msg::StatusPortInUse, "Another GrooveMangler serves the command port %1: this one has none."},
+    {Msg::StatusNoPort, "No command port %1 (%2)."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

@@ -71,6 +71,8 @@ enum class Msg : int {
   StatusScriptRunnerMissing,
   StatusScriptNotStarted,
   StatusBpmCueSaved,
+  StatusPortInUse,
+  StatusNoPort,
   Count  // keep last
 };
 

@@ -69,6 +69,11 @@ QString Directories::resolve(const QString& name) const {
   return relative.isEmpty() ? root : QDir::cleanPath(root + "/" + relative);
 }
 
+QString Directories::clientSocketPath() const {
+  const QString given = qEnvironmentVariable(kPortVariable);
+  return given.isEmpty() ? commandSocketPath() : given;
+}
+
 bool Directories::ensureDir(const QString& path) { return QDir().mkpath(path); }
 
 QString Directories::secureRuntimeDir() {

@@ -23,6 +23,12 @@ class Directories {
   // $XDG_RUNTIME_DIR/groovemangler (or /tmp/groovemangler-UID): the temporary settings copy and the
   // command socket; lost at reboot.
   const QString& runtimeDir() const { return runtimeDir_; }
+  // The command port's socket, "GROOVEMANGLER" in the runtime directory. Clients take
+  // $GROOVEMANGLER_PORT instead when it is set: the program sets it for the scripts it starts, so
+  // they find its socket even where the runtime directory had to move (see secureRuntimeDir()).
+  QString commandSocketPath() const { return runtimeDir_ + "/GROOVEMANGLER"; }
+  QString clientSocketPath() const;
+  static constexpr const char* kPortVariable = "GROOVEMANGLER_PORT";
 
   // "PROGDIR:Keyledger/bpm.db" → <home>/Keyledger/bpm.db; "PROGDIR:Filters" → <progdir>/Filters.
   // Names that the program writes resolve to the home directory, everything else to the program

@@ -71,12 +71,14 @@ bool Deck::loadEntry(const TrackEntry& entry) {
   detachTrack();
   bandDisplay_.startTrack();
   setPitch(10000);
+  setReverse(false);
   bpm_ = currentBpm_ = 0;
   Q_EMIT bpmChanged(0);
   Q_EMIT currentBpmChanged(0);
   positionFrames_ = cueBytes_ = 0;
   navigatorLoopStart_ = navigatorLoopEnd_ = 0;
   title_ = entry.titleLine();
+  filePath_ = entry.nativePath;
   Q_EMIT titleChanged(title_);
   Q_EMIT positionChanged(0, false);
   Q_EMIT cueChanged(0);
@@ -175,6 +177,7 @@ void Deck::onLoadProgress(const std::shared_ptr<SampleData>& sample, std::int32_
 void Deck::onLoadFinished(const std::shared_ptr<SampleData>& sample) {
   if (!sample) {
     detachTrack();
+    filePath_.clear();
     title_ = msg(Msg::NotEnoughResources);
     Q_EMIT titleChanged(title_);
     Q_EMIT loadFailed(title_);
@@ -209,6 +212,7 @@ void Deck::showIfCutShort(const SampleData& sample) {
 void Deck::onLoadFailed(const QString& fileName, const QString& reason) {
   busy_ = false;
   detachTrack();
+  filePath_.clear();
   title_ = msg(Msg::LoadFailed).arg(fileName, reason);
   Q_EMIT titleChanged(title_);
   Q_EMIT loadFailed(title_);
@@ -299,6 +303,13 @@ void Deck::setPitch(std::int32_t pitch) {
   secondsAtPitch_ = pitch != 0 ? std::int32_t(seconds_ / std::fabs(pitch / 10000.0)) : 0;
   Q_EMIT pitchChanged(pitch_);
   if (bpm_ != 0) updateCurrentBpm();
+}
+
+void Deck::setReverse(bool reverse) {
+  if (reverse == reverse_) return;
+  reverse_ = reverse;
+  voice_.setReverse(reverse);
+  Q_EMIT reverseChanged(reverse_);
 }
 
 void Deck::updateCurrentBpm() {

@@ -88,6 +88,8 @@ class Deck : public QObject {
   void shiftCue(int deltaBytes);
   void loop(int type, bool on);
   void setPitch(std::int32_t pitch);
+  // Reverse play; a new track starts forwards.
+  void setReverse(bool reverse);
   void setBpm(std::int32_t bpm);
   void setDetectedBpm(std::int32_t bpm);
   void setBendStep(std::int32_t step);
@@ -116,6 +118,8 @@ class Deck : public QObject {
   bool busy() const { return busy_; }
   bool hasTrack() const;
   const QString& title() const { return title_; }
+  // The file of the track loaded or loading, as the system names it; empty when none.
+  const QByteArray& filePath() const { return filePath_; }
   std::shared_ptr<const SampleData> sample() const { return sample_; }
   // [main-thread] The band toggles and what the waveform views show.
   BandDisplay& bandDisplay() { return bandDisplay_; }
@@ -127,6 +131,7 @@ class Deck : public QObject {
   std::int32_t loopStart() const { return navigatorLoopStart_; }
   std::int32_t loopEnd() const { return navigatorLoopEnd_; }
   std::int32_t pitch() const { return pitch_; }
+  bool reversed() const { return reverse_; }
   std::int32_t bpm() const { return bpm_; }
   std::int32_t currentBpm() const { return currentBpm_; }
   std::int32_t bendStep() const { return bendStep_; }
@@ -144,6 +149,7 @@ class Deck : public QObject {
   void cueChanged(std::int32_t cueBytes);
   void loopChanged(std::int32_t start, std::int32_t end);
   void pitchChanged(std::int32_t pitch);
+  void reverseChanged(bool reverse);
   void bpmChanged(std::int32_t bpm);
   void currentBpmChanged(std::int32_t currentBpm);
   void loadProgress(std::int32_t percent);
@@ -193,11 +199,13 @@ class Deck : public QObject {
   bool busy_ = false;
   std::shared_ptr<SampleData> sample_;
   QString title_;
+  QByteArray filePath_;
   std::int32_t positionFrames_ = 0;
   std::int32_t cueBytes_ = 0;
   std::int32_t navigatorLoopStart_ = 0;
   std::int32_t navigatorLoopEnd_ = 0;
   std::int32_t pitch_ = 10000;
+  bool reverse_ = false;
   std::int32_t bpm_ = 0;
   std::int32_t currentBpm_ = 0;
   std::int32_t bendStep_ = 10;

@@ -45,6 +45,13 @@ const char* DeckControls::loopLabel(int index) {
   return labels[index];
 }
 
+bool DeckControls::takeRemoteBpm(int bpm) {
+  if (bpm < Deck::kMinBpm || bpm > Deck::kMaxBpm) return false;
+  bpmSlider_->setValueSilently(bpm);
+  deck_.setBpm(bpm);
+  return deck_.hasTrack();
+}
+
 void DeckControls::pitchUp(int units) { pitchSlider_->setValue(pitchSlider_->value() + units); }
 
 void DeckControls::pitchDown(int units) { pitchSlider_->setValue(pitchSlider_->value() - units); }

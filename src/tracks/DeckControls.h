@@ -38,6 +38,10 @@ class DeckControls : public QObject {
   void loopHalve();   // "Loop /2"
   void loopStop();    // "Loop Stop"
   bool sync();
+  // A tempo from the command port, in hundredths of BPM: 6000..24000 is shown on the BPM slider
+  // (without the slider acting) and set on the deck; other values are ignored. False when ignored
+  // or the deck has no track to take it.
+  bool takeRemoteBpm(int bpm);
   // New ranges from the settings ("Pitch" range; BPM limits in whole BPM).
   void setRanges(int pitchRange, int bpmMinimum, int bpmMaximum);
 

@@ -8,7 +8,8 @@
 namespace gm {
 
 ScriptRunner::ScriptRunner(const Directories& directories)
-    : program_(directories.resolve(QStringLiteral("PROGDIR:") + kProgramName)) {}
+    : program_(directories.resolve(QStringLiteral("PROGDIR:") + kProgramName)),
+      socketPath_(directories.commandSocketPath()) {}
 
 bool ScriptRunner::run(const QString& scriptPath, const QString& deckName) {
   if (!QFileInfo(program_).isExecutable()) {
@@ -22,6 +23,9 @@ bool ScriptRunner::run(const QString& scriptPath, const QString& deckName) {
   process.setArguments({scriptPath, deckName});
   process.setStandardInputFile(QProcess::nullDevice());
   process.setStandardOutputFile(QProcess::nullDevice());
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(Directories::kPortVariable, socketPath_);
+  process.setProcessEnvironment(environment);
   // Detached: the runner is nobody's child to reap, and ends on its own time.
   if (process.startDetached()) return true;
   report(msg(Msg::StatusScriptNotStarted).arg(program_, process.errorString()));

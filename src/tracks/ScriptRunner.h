@@ -1,8 +1,8 @@
 #pragma once
 // Starts per-track scripts: the REXX runner "GrooveMangler-rx" from the program directory, given
 // the script's absolute path and the deck's name ("DECKA" or "DECKB"). The runner is not waited
-// for: it talks to the program through the command port while the program goes on. A missing
-// runner is reported once, not as a failure of the load.
+// for: it talks to the program through the command port (named to it in $GROOVEMANGLER_PORT) while
+// the program goes on. A missing runner is reported once, not as a failure of the load.
 
 #include <functional>
 
@@ -30,6 +30,7 @@ class ScriptRunner {
   void report(const QString& text) const;
 
   QString program_;
+  QString socketPath_;  // the command port's, for the runner
   std::function<void(const QString&)> report_;
   bool missingReported_ = false;
 };
