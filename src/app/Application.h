@@ -32,6 +32,7 @@
 
 namespace gm {
 
+class AppEvents;
 class Requester;
 
 class Application : public QObject {
@@ -83,6 +84,8 @@ class Application : public QObject {
   FilterRack& filterRack(int deck) { return deck == kDeckB ? filterRackB_ : filterRackA_; }
   PluginHost& pluginHost() { return pluginHost_; }
   EventList& events() { return events_; }
+  // Registration, mapping file, dispatch of keys and controllers, the mapping editor's model.
+  AppEvents& appEvents() { return *appEvents_; }
 
   Settings& settings() { return settings_; }
   StatusLine& status() { return status_; }
@@ -143,6 +146,7 @@ class Application : public QObject {
   std::unique_ptr<DeckControls> controlsB_;
   std::unique_ptr<MixerChannel> channelA_;
   std::unique_ptr<MixerChannel> channelB_;
+  std::unique_ptr<AppEvents> appEvents_;  // after the models whose events it holds
   AudioRouting routing_;  // after the decks its engine renders, so it goes before them
 
   QString clockText_;
