@@ -1,5 +1,6 @@
 #include "control/EventDispatcher.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "control/EventList.h"
@@ -22,6 +23,8 @@ std::int32_t truncated(double value) { return std::int32_t(std::trunc(value)); }
 }  // namespace
 
 bool EventDispatcher::keyMessage(const KeyMessage& key) {
+  const bool release = (key.code & KeyMessage::kKeyUp) != 0;
+  const auto keyCode = std::uint16_t(key.code & ~KeyMessage::kKeyUp);
   bool matched = false;
   for (EventBinding& record : events_.records()) {
     if (record.keyboard.isEmpty()) continue;
@@ -32,14 +35,21 @@ bool EventDispatcher::keyMessage(const KeyMessage& key) {
       matched = true;
       send(record, 1);
       scripts_.start(record.script);
+      if (!release && !isHeld(keyCode, record)) held_.emplace_back(keyCode, &record);
     }
-    if (key.code == (shortcut->code | KeyMessage::kKeyUp) &&
-        std::uint16_t(key.qualifiers & ~kIgnoredOnRelease) == shortcut->qualifiers) {
+    const bool releaseMatches = key.code == (shortcut->code | KeyMessage::kKeyUp) &&
+                                std::uint16_t(key.qualifiers & ~kIgnoredOnRelease) == shortcut->qualifiers;
+    if (releaseMatches || (release && isHeld(keyCode, record))) {
       matched = true;
       send(record, 0);
     }
   }
+  if (release) std::erase_if(held_, [keyCode](const auto& held) { return held.first == keyCode; });
   return matched;
+}
+
+bool EventDispatcher::isHeld(std::uint16_t code, const EventBinding& record) const {
+  return std::find(held_.begin(), held_.end(), std::pair{code, &record}) != held_.end();
 }
 
 void EventDispatcher::sensorReading(const SensorRecord& sensor, double value) {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "control/KeyMessage.h"
 #include "control/SensorRecord.h"
@@ -21,8 +23,9 @@ class EventDispatcher {
 
   // [main-thread] One key message. A key going down fires 1 (and the script) for shortcuts naming
   // exactly its code and qualifiers, so held keys, whose repeats carry the repeat qualifier, fire
-  // once; going up it fires 0, whatever the repeat and relative-mouse qualifiers say. Whether any
-  // event matched.
+  // once; going up it fires 0, whatever the repeat and relative-mouse qualifiers say. An event its
+  // press fired also gets its 0 when the qualifiers were let go before the key: a ctrl shortcut
+  // acts however the fingers leave the keys. Whether any event matched.
   bool keyMessage(const KeyMessage& key);
   // [main-thread] One reading of a sensor (outside catch mode): every event bound to the sensor's
   // device and index starts its script and is sent the value below.
@@ -40,9 +43,12 @@ class EventDispatcher {
 
  private:
   static std::int32_t relativeChange(EventBinding& record, std::int32_t reading);
+  bool isHeld(std::uint16_t code, const EventBinding& record) const;
 
   EventList& events_;
   EventScriptLauncher& scripts_;
+  // Keys down (their codes) with the events their press fired; records never leave the list.
+  std::vector<std::pair<std::uint16_t, const EventBinding*>> held_;
 };
 
 }  // namespace gm

@@ -90,6 +90,11 @@ TEST_F(KeyDispatch, DownSendsOneUpSendsZeroRepeatsNothingAndEveryMatchingEventFi
   EXPECT_FALSE(dispatcher.keyMessage({d.code, KeyMessage::kControl | KeyMessage::kAlt | KeyMessage::kShift}));
   EXPECT_EQ(target.calls, (Calls{{3, 1}}));
   target.calls.clear();
+  // Ctrl and alt let go first: the release still reaches the event its press fired, and only that.
+  EXPECT_TRUE(dispatcher.keyMessage(released(d, KeyMessage::kShift)));
+  EXPECT_EQ(target.calls, (Calls{{3, 0}}));
+  target.calls.clear();
+  EXPECT_FALSE(dispatcher.keyMessage(released(d, KeyMessage::kShift)));  // released once only
 
   // An "upstroke" shortcut fires on the release only: 1, then 0.
   const KeyMessage space = described("space");
