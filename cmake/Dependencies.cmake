@@ -5,6 +5,8 @@ pkg_check_modules(PORTAUDIO REQUIRED IMPORTED_TARGET portaudio-2.0)
 pkg_check_modules(ALSA REQUIRED IMPORTED_TARGET alsa)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswresample libavutil)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+pkg_check_modules(EVDEV REQUIRED IMPORTED_TARGET libevdev)
+pkg_check_modules(UDEV REQUIRED IMPORTED_TARGET libudev)
 find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 # libbz2 ships no pkg-config file on Debian 12: CMake's own module finds it.
 find_package(BZip2 REQUIRED)

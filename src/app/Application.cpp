@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTime>
 
+#include "app/AppEvents.h"
 #include "core/CatalogTable.h"
 #include "core/Requester.h"
 #include "audio/DbTable.h"
@@ -20,8 +21,8 @@ Application::Application(Directories directories, AudioBackend& backend, Request
       requester_(requester),
       store_(directories_.configDir() + "/settings.ini", directories_.runtimeDir() + "/settings.ini"),
       pluginHost_(directories_),
-      filterRackA_(pluginHost_, "Filter A"),
-      filterRackB_(pluginHost_, "Filter B"),
+      filterRackA_(pluginHost_, msg(Msg::ZoneFilterA)),
+      filterRackB_(pluginHost_, msg(Msg::ZoneFilterB)),
       routing_(backend_, requester_, settings_, store_, status_, deckA_, deckB_,
                [this](bool playing) { setHeadphoneControlsEnabled(playing); }) {
   pluginHost_.setFailureReporter([this](const QString& text) { status_.show(text); });
@@ -40,6 +41,8 @@ Application::Application(Directories directories, AudioBackend& backend, Request
   createDeckControls();
   createMixerChannels();
   connectControls();
+  appEvents_ = std::make_unique<AppEvents>(*this);
+  appEvents_->registerAll();
   connect(&tick_, &QTimer::timeout, this, &Application::appTick);
   remote_ = std::make_unique<RemoteControl>(*this);
 }
@@ -117,6 +120,7 @@ bool Application::create() {
   if (!directories_.runtimeDir().isEmpty()) remote_->open(directories_.commandSocketPath());
   loadStartupSettings();
   applyDeckRanges();
+  appEvents_->start();
   if (!appStartAudio()) {
     requester_.request(msg(Msg::ErrorTitle), msg(Msg::FailedAtInstanciating), "*" + msg(Msg::OkButton));
     return false;

@@ -33,6 +33,7 @@
 
 namespace gm {
 
+class AppEvents;
 class Requester;
 
 class Application : public QObject {
@@ -86,6 +87,8 @@ class Application : public QObject {
   EventList& events() { return events_; }
   // The command port with its commands and current deck.
   RemoteControl& remoteControl() { return *remote_; }
+  // Registration, mapping file, dispatch of keys and controllers, the mapping editor's model.
+  AppEvents& appEvents() { return *appEvents_; }
 
   Settings& settings() { return settings_; }
   StatusLine& status() { return status_; }
@@ -146,6 +149,7 @@ class Application : public QObject {
   std::unique_ptr<DeckControls> controlsB_;
   std::unique_ptr<MixerChannel> channelA_;
   std::unique_ptr<MixerChannel> channelB_;
+  std::unique_ptr<AppEvents> appEvents_;  // after the models whose events it holds
   AudioRouting routing_;  // after the decks its engine renders, so it goes before them
   std::unique_ptr<RemoteControl> remote_;  // last: no command arrives while the rest goes away
 

@@ -32,6 +32,14 @@ void BandDisplay::setCode(int code) {
   }
 }
 
+void BandDisplay::toggle(Band band) {
+  if (shown_ == band) {
+    show(std::nullopt);
+  } else if (ready(band)) {
+    show(band);
+  }
+}
+
 void BandDisplay::setColourised(bool on) {
   if (on == colourised_) return;
   colourised_ = on;

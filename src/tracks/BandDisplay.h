@@ -30,6 +30,9 @@ class BandDisplay : public QObject {
   std::optional<Band> shownBand() const { return shown_; }
   void show(std::optional<Band> band);
   void setCode(int code);
+  // [main-thread] A band's toggle: shows the band, or the whole waveform when the band is shown
+  // already. A band that is not ready is not shown.
+  void toggle(Band band);
 
   // [main-thread] Whether the loaded track's band is ready (its toggle usable), and its colour image.
   bool ready(Band band) const { return ready_[static_cast<std::size_t>(band)]; }

@@ -11,10 +11,13 @@
 #include <QStyleFactory>
 #include <QVBoxLayout>
 
+#include "app/AppEvents.h"
 #include "app/Application.h"
 #include "core/CatalogTable.h"
 #include "app/ui/MixerStrip.h"
 #include "app/ui/SettingsWindow.h"
+#include "control/ui/EventMappingWindow.h"
+#include "control/ui/ShortcutKeyFilter.h"
 #include "plugins/ui/FilterRackView.h"
 #include "tracks/ui/DeckHeader.h"
 #include "tracks/ui/DeckPanel.h"
@@ -39,6 +42,8 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   setWindowTitle("GrooveMangler - " + msg(Msg::AppDescription));
   setObjectName("mainWindow");
   settingsWindow_ = new SettingsWindow(app_, this);
+  eventMappingWindow_ = new EventMappingWindow(app_.appEvents().mapping(), this);
+  new ShortcutKeyFilter(*this, app_.appEvents().dispatcher());  // keys reach the shortcuts, whatever has the focus
   buildMenus();
 
   auto* central = new QWidget(this);
@@ -67,6 +72,9 @@ void MainWindow::buildMenus() {
   QAction* settings = project->addAction(msg(Msg::MenuSettings));
   settings->setShortcut(QKeySequence("Ctrl+S"));
   connect(settings, &QAction::triggered, settingsWindow_, &SettingsWindow::open);
+  QAction* mapping = project->addAction(msg(Msg::MenuEventMapping));
+  mapping->setShortcut(QKeySequence("Ctrl+E"));
+  connect(mapping, &QAction::triggered, eventMappingWindow_, &EventMappingWindow::open);
   project->addSeparator();
   QAction* quit = project->addAction(msg(Msg::MenuQuit));
   quit->setShortcut(QKeySequence("Ctrl+Q"));
@@ -123,6 +131,7 @@ QWidget* MainWindow::buildFilterRack(int deck) {
 void MainWindow::closeAll() {
   closing_ = true;
   settingsWindow_->close();
+  eventMappingWindow_->close();
   close();
 }
 

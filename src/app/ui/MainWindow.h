@@ -12,6 +12,7 @@ class QPushButton;
 namespace gm {
 
 class Application;
+class EventMappingWindow;
 class SettingsWindow;
 
 class MainWindow : public QMainWindow {
@@ -21,6 +22,7 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   SettingsWindow& settingsWindow() { return *settingsWindow_; }
+  EventMappingWindow& eventMappingWindow() { return *eventMappingWindow_; }
   // [main-thread] Closes every window of the program without asking (the quit was confirmed).
   void closeAll();
 
@@ -38,6 +40,7 @@ class MainWindow : public QMainWindow {
 
   Application& app_;
   SettingsWindow* settingsWindow_ = nullptr;
+  EventMappingWindow* eventMappingWindow_ = nullptr;
   QLabel* clock_ = nullptr;
   QLabel* status_ = nullptr;
   bool closing_ = false;

@@ -48,8 +48,7 @@ BandToggles::BandToggles(Deck& deck, QWidget* parent) : QWidget(parent), deck_(d
 }
 
 void BandToggles::toggle(Band band) {
-  BandDisplay& display = deck_.bandDisplay();
-  display.show(display.shownBand() == band ? std::nullopt : std::optional<Band>(band));
+  deck_.bandDisplay().toggle(band);
   showState();  // a click on a toggle that changed nothing still shows the model's state
 }
 
