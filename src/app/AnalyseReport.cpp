@@ -64,6 +64,8 @@ void AnalyseReport::problem(const QString& text) {
 
 void AnalyseReport::track(const TrackBatch::Outcome& outcome) {
   ++done_;
+  // The batch's share comes after its tracks: the bar never shows less than the tracks done.
+  share_ = std::max(share_, double(done_) / double(total_));
   if (outcome.prepared()) ++prepared_;
   if (outcome.loaded) ++(outcome.bandsComputed > 0 ? computed_ : cached_);
   clearBar();
