@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 
+#include "app/AnalyseCommand.h"
 #include "app/Application.h"
 #include "app/BreakSignal.h"
 #include "core/CatalogTable.h"
@@ -66,6 +67,11 @@ int runHeadless(int argc, char** argv, const CommandLine& line) {
   return endLoaders(app, qtApp.exec());
 }
 
+int runAnalysis(int argc, char** argv, const CommandLine& line) {
+  QCoreApplication qtApp(argc, argv);
+  return AnalyseCommand::run(line, directoriesFor(line, argv[0]));
+}
+
 int runWindowed(int argc, char** argv, const CommandLine& line) {
   if (!displayAvailable()) {
     std::fprintf(stderr, "GrooveMangler: no display found. Start it with --headless to run without windows.\n");
@@ -109,5 +115,6 @@ int main(int argc, char** argv) {
     const Directories dirs = Directories::resolve(line.programDir, line.homeDir, QString::fromLocal8Bit(argv[0]));
     return CommandSender::run(dirs.clientSocketPath(), line.commands, stdout, stderr);
   }
+  if (line.analyse) return runAnalysis(argc, argv, line);
   return line.headless ? runHeadless(argc, argv, line) : runWindowed(argc, argv, line);
 }

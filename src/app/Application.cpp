@@ -19,7 +19,7 @@ Application::Application(Directories directories, AudioBackend& backend, Request
       runtimeProblem_(directories_.secureRuntimeDir()),
       backend_(backend),
       requester_(requester),
-      store_(directories_.configDir() + "/settings.ini", directories_.runtimeDir() + "/settings.ini"),
+      store_(SettingsStore::of(directories_)),
       pluginHost_(directories_),
       filterRackA_(pluginHost_, msg(Msg::ZoneFilterA)),
       filterRackB_(pluginHost_, msg(Msg::ZoneFilterB)),
@@ -54,10 +54,7 @@ void Application::setUpDeckPlugins(Deck& deck, FilterRack& rack) {
   deck.setTempoDetector(pluginHost_.createDetector());
   deck.setTrackDatabase(TrackDatabase(directories_));
   deck.setScriptRunner(&scriptRunner_);
-  deck.setWaveformCacheSettings([this] {
-    return WaveformCache::Settings{directories_.resolve(settings_.text(kWaveformCacheDirectorySettingId)),
-                                   settings_.flag(kWaveformCacheOnSettingId)};
-  });
+  deck.setWaveformCacheSettings([this] { return WaveformCache::fromSettings(settings_, directories_); });
 }
 
 void Application::followColourWaveformSetting() {
@@ -76,8 +73,7 @@ void Application::defineSettings() {
   settings_.defineRange(SettingId::kBpmUpperLimit, 240, 120, 240);
   settings_.defineRange(kAutoGainSettingId, 0, 0, 3);
   settings_.defineRange(QStringLiteral("KSTV"), 128, 64, 256);  // knobs' mouse travel in pixels for a whole range
-  settings_.define(kWaveformCacheOnSettingId, false);
-  settings_.define(kWaveformCacheDirectorySettingId, kDefaultWaveformCacheDirectory);
+  WaveformCache::defineSettings(settings_);
   settings_.define(kColourWaveformSettingId, true);
 }
 

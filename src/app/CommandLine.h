@@ -1,6 +1,7 @@
 #pragma once
 // The program's command line: GrooveMangler [--headless] [--progdir DIR] [--home DIR] [TRACK_A [TRACK_B]],
 // or GrooveMangler --send CMD [CMD...].
+// or GrooveMangler --analyse [--jobs N] [--progdir DIR] [--home DIR] FILE|DIR...
 
 #include <QByteArrayList>
 #include <QString>
@@ -14,10 +15,12 @@ struct CommandLine {
   // --send CMD...: the command lines to send to the running program (the arguments' bytes).
   bool send = false;
   QByteArrayList commands;
+  bool analyse = false;  // prepare the files named, without window or audio
+  int jobs = 0;          // files analysed at once; 0: one per core
   QString programDir;  // empty: environment or the executable's directory
   QString homeDir;     // empty: environment or $XDG_DATA_HOME/GrooveMangler
-  // Tracks for deck A and deck B (at most two): the names' bytes exactly as given, since a file's
-  // name need not be text in any encoding.
+  // Tracks for deck A and deck B (at most two), or the files and directories to analyse: the names'
+  // bytes exactly as given, since a file's name need not be text in any encoding.
   QByteArrayList files;
   QString error;       // set when the line cannot be understood
 

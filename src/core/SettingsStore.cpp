@@ -5,12 +5,17 @@
 #include <QSettings>
 
 #include "core/AtomicFile.h"
+#include "core/Directories.h"
 #include "core/Settings.h"
 
 namespace gm {
 
 SettingsStore::SettingsStore(QString permanentPath, QString temporaryPath)
     : permanentPath_(std::move(permanentPath)), temporaryPath_(std::move(temporaryPath)) {}
+
+SettingsStore SettingsStore::of(const Directories& directories) {
+  return {directories.configDir() + "/settings.ini", directories.runtimeDir() + "/settings.ini"};
+}
 
 const QString& SettingsStore::path(Tier tier) const {
   return tier == Tier::Permanent ? permanentPath_ : temporaryPath_;

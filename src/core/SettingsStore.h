@@ -7,6 +7,7 @@
 
 namespace gm {
 
+class Directories;
 class Settings;
 
 class SettingsStore {
@@ -14,6 +15,8 @@ class SettingsStore {
   enum class Tier { Temporary, Permanent };
 
   SettingsStore(QString permanentPath, QString temporaryPath);
+  // The program's copies: "settings.ini" in the configuration and in the runtime directory.
+  static SettingsStore of(const Directories& directories);
 
   // [main-thread] Loads the values a copy holds into `settings`; ids the copy lacks keep their value.
   // False when the copy does not exist or cannot be read.

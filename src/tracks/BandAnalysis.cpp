@@ -33,7 +33,9 @@ bool BandAnalysis::run(SampleData& sample, const WaveformCache::Settings& cache,
     const auto i = static_cast<std::size_t>(band);
     std::vector<float>& energy = bands.energy[i];
     allocated[i] = allocateZeroed(energy, blocks);
-    if (!allocated[i] || (cached && WaveformCache::load(energy, sample.key, band, cache.directory))) continue;
+    if (!allocated[i]) continue;
+    bands.fromCache[i] = cached && WaveformCache::load(energy, sample.key, band, cache.directory);
+    if (bands.fromCache[i]) continue;
     computed[i] = true;
     toFilter[i] = energy.data();
   }
@@ -47,16 +49,21 @@ bool BandAnalysis::run(SampleData& sample, const WaveformCache::Settings& cache,
   }
   buildColourImage(sample);
   if (hooks.finished) hooks.finished();
-  if (cached && cache.store) store(sample, computed, cache, hooks);
+  if (cache.store && !cache.directory.isEmpty()) {
+    // A directory that cannot be made loses every band meant for it.
+    if (cached) store(sample, computed, cache, hooks);
+    else bands.cacheWriteFailed = true;
+  }
   return true;
 }
 
-void BandAnalysis::store(const SampleData& sample, const std::array<bool, kBandCount>& computed,
+void BandAnalysis::store(SampleData& sample, const std::array<bool, kBandCount>& computed,
                          const WaveformCache::Settings& cache, const Hooks& hooks) {
   for (Band band : kBands) {
     if (hooks.cancelled && hooks.cancelled()) return;
     const auto i = static_cast<std::size_t>(band);
-    if (computed[i]) WaveformCache::store(sample.bands.energy[i], sample.key, band, cache.directory);
+    if (computed[i] && !WaveformCache::store(sample.bands.energy[i], sample.key, band, cache.directory))
+      sample.bands.cacheWriteFailed = true;
   }
 }
 

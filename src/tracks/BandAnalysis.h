@@ -27,13 +27,13 @@ class BandAnalysis {
 
   // [loader-thread] Fills `sample.bands`. The cache is used when `cache.directory` is set (made
   // when missing); bands are stored in it only when `cache.store` is on. A band whose memory cannot
-  // be had stays not ready, and counts as 0 in the colour image. False when cancelled before the
-  // analysis finished.
+  // be had stays not ready, and counts as 0 in the colour image. `sample.bands` says which bands came
+  // from the cache and whether writing it failed. False when cancelled before the analysis finished.
   static bool run(SampleData& sample, const WaveformCache::Settings& cache, const Hooks& hooks);
 
  private:
   static void buildColourImage(SampleData& sample);
-  static void store(const SampleData& sample, const std::array<bool, kBandCount>& computed,
+  static void store(SampleData& sample, const std::array<bool, kBandCount>& computed,
                     const WaveformCache::Settings& cache, const Hooks& hooks);
 };
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <new>
 
 #include <QFile>
 
@@ -12,8 +11,6 @@
 #include "plugins/FilterRack.h"
 #include "plugins/PluginObject.h"
 #include "tracks/ScriptRunner.h"
-#include "tracks/BandAnalysis.h"
-#include "tracks/TrackLoader.h"
 
 namespace gm {
 namespace {
@@ -48,13 +45,13 @@ void Deck::setFilterRack(FilterRack* rack) { voice_.setFilter(rack ? &rack->chai
 void Deck::setTempoDetector(std::unique_ptr<PluginObject> detector) {
   // The loader thread is the detector's only user: hand it over between jobs.
   loader_.waitIdle();
-  detector_ = std::move(detector);
+  analyser_.setTempoDetector(std::move(detector));
 }
 
 void Deck::setTrackDatabase(TrackDatabase database) {
   // The loader thread reads it: hand it over between jobs.
   loader_.waitIdle();
-  database_ = std::move(database);
+  analyser_.setTrackDatabase(std::move(database));
 }
 
 bool Deck::hasTrack() const { return voiceSnapshot().pcm != nullptr; }
@@ -97,18 +94,6 @@ void Deck::detachTrack() {
 }
 
 void Deck::openAndDecode(const std::string& path, const QString& fileName) {
-  std::string error;
-  std::shared_ptr<SampleData> sample = decode(path, error);
-  if (!sample && !error.empty()) {
-    const QString reason = QString::fromStdString(error);
-    MainThread::post(this, [this, fileName, reason] { onLoadFailed(fileName, reason); });
-    return;
-  }
-  MainThread::post(this, [this, sample] { onLoadFinished(sample); });
-}
-
-// nullptr with `error` empty: the track could not have the memory it needs.
-std::shared_ptr<SampleData> Deck::decode(const std::string& path, std::string& error) {
   TrackLoader::Hooks hooks;
   hooks.attach = [this](const std::shared_ptr<SampleData>& sample) { voice_.attachLoadingTrack(sample->pcm.data()); };
   hooks.decoded = [this](const SampleData&, std::int32_t frames) { voice_.setDecodedFrames(frames); };
@@ -120,45 +105,33 @@ std::shared_ptr<SampleData> Deck::decode(const std::string& path, std::string& e
   hooks.cancelled = [this] { return loader_.stopping(); };
   TrackLoader::Options options;
   options.maxFrames = maxTrackFrames_;
-  try {
-    std::shared_ptr<SampleData> sample = TrackLoader::decode(path, hooks, error, options);
-    // A load cut short by the deck going away is no track to remember.
-    if (sample && !loader_.stopping()) {
-      detectTempo(*sample);
-      recordPlayTime(*sample);
-    }
-    return sample;
-  } catch (const std::bad_alloc&) {
-    error.clear();
-    return nullptr;
+  const TrackAnalyser::Loaded loaded = analyser_.load(path, hooks, options);
+  if (const auto& failure = loaded.playTimeFailure) {
+    MainThread::post(this, [this, failure = *failure] { Q_EMIT notice(notSavedText(failure)); });
   }
-}
-
-void Deck::detectTempo(SampleData& sample) {
-  // A track with a script gets its tempo from the script.
-  if (!detector_ || database_.hasScript(sample.scriptPath)) return;
-  sample.detectedBpm = std::int32_t(detector_->detectTempo(sample.pcm.data(), std::uint32_t(sample.frames)));
-}
-
-// Here rather than on the main thread: the store waits for the disk, the window should not.
-void Deck::recordPlayTime(const SampleData& sample) {
-  TrackDatabase::Failure failure;
-  if (!database_.available() || database_.upsert(TrackDatabase::Table::Time, sample.digest, sample.seconds, &failure))
+  const std::shared_ptr<SampleData>& sample = loaded.sample;
+  // Without a sample and without a reason, the track could not have the memory it needs.
+  if (!sample && !loaded.error.empty()) {
+    const QString reason = QString::fromStdString(loaded.error);
+    MainThread::post(this, [this, fileName, reason] { onLoadFailed(fileName, reason); });
     return;
-  MainThread::post(this, [this, failure] { Q_EMIT notice(notSavedText(failure)); });
+  }
+  MainThread::post(this, [this, sample] { onLoadFinished(sample); });
 }
 
 void Deck::runScript(const SampleData& sample) {
-  if (scriptRunner_ == nullptr || !database_.hasScript(sample.scriptPath)) return;
-  scriptRunner_->run(database_.scriptPath(sample.scriptPath), deckIndex_ == 0 ? "DECKA" : "DECKB");
+  const TrackDatabase& database = analyser_.database();
+  if (scriptRunner_ == nullptr || !database.hasScript(sample.scriptPath)) return;
+  scriptRunner_->run(database.scriptPath(sample.scriptPath), deckIndex_ == 0 ? "DECKA" : "DECKB");
 }
 
 bool Deck::saveBpmCue() {
   const std::shared_ptr<SampleData> sample = sample_;
   // A track still loading has no digest yet.
-  if (!sample || !sample->loadEnded.load(std::memory_order_acquire) || !database_.available()) return false;
+  const TrackDatabase& database = analyser_.database();
+  if (!sample || !sample->loadEnded.load(std::memory_order_acquire) || !database.available()) return false;
   TrackDatabase::Failure failure;
-  if (!database_.saveBpmCue(sample->digest, sample->scriptPath, bpm_, cueBytes_ / 4, &failure)) {
+  if (!database.saveBpmCue(sample->digest, sample->scriptPath, bpm_, cueBytes_ / 4, &failure)) {
     if (!failure.path.isEmpty()) Q_EMIT notice(notSavedText(failure));
     return false;
   }
@@ -225,7 +198,7 @@ void Deck::analyseBands(const std::shared_ptr<SampleData>& sample, const Wavefor
   };
   hooks.finished = [this] { MainThread::post(this, [this] { onAnalysisFinished(); }); };
   hooks.cancelled = [this] { return loader_.stopping(); };
-  BandAnalysis::run(*sample, cache, hooks);
+  analyser_.analyseBands(*sample, cache, hooks);
 }
 
 void Deck::onAnalysisFinished() {

@@ -20,6 +20,7 @@
 #include "groovemangler_plugin.h"
 #include "tracks/BandDisplay.h"
 #include "tracks/SampleData.h"
+#include "tracks/TrackAnalyser.h"
 #include "tracks/TrackDatabase.h"
 #include "tracks/TrackEntry.h"
 #include "tracks/WaveformCache.h"
@@ -165,9 +166,6 @@ class Deck : public QObject {
 
  private:
   void openAndDecode(const std::string& path, const QString& fileName);
-  std::shared_ptr<SampleData> decode(const std::string& path, std::string& error);
-  void detectTempo(SampleData& sample);
-  void recordPlayTime(const SampleData& sample);
   void runScript(const SampleData& sample);
   void onLoadProgress(const std::shared_ptr<SampleData>& sample, std::int32_t percent);
   void onLoadFinished(const std::shared_ptr<SampleData>& sample);
@@ -184,9 +182,10 @@ class Deck : public QObject {
   const int deckIndex_;
   Deck* linked_ = nullptr;
   DeckVoice voice_;
-  std::unique_ptr<PluginObject> detector_;  // used on the loader thread only
+  // Decoding, tempo, play time and bands; used on the loader thread, set between loads, and its
+  // database read by both threads.
+  TrackAnalyser analyser_;
   std::int64_t maxTrackFrames_ = SampleData::kMaxFrames;  // read by the loader between loads only
-  TrackDatabase database_;                  // set between loads, read by both threads
   ScriptRunner* scriptRunner_ = nullptr;
   std::function<WaveformCache::Settings()> cacheSettings_;
   BandDisplay bandDisplay_;

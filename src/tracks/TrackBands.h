@@ -25,6 +25,11 @@ struct TrackBands {
   // is).
   std::array<std::vector<float>, kBandCount> energy;
   std::array<bool, kBandCount> ready{};
+  // Bands read from the waveform cache rather than computed.
+  std::array<bool, kBandCount> fromCache{};
+  // A band computed for the cache could not be written there. Set after the analysis was reported
+  // finished: only the thread that ran the analysis reads it.
+  bool cacheWriteFailed = false;
   // (blockCount + ColourImage::kPadColumns) columns of ColourImage::kRows pixels, column-major.
   std::vector<std::uint32_t> colourImage;
   bool colourReady = false;

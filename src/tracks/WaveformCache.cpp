@@ -17,6 +17,7 @@
 #include "core/AtomicFile.h"
 #include "core/Directories.h"
 #include "core/RegularFile.h"
+#include "core/Settings.h"
 #include "tracks/SampleData.h"
 
 namespace gm {
@@ -43,6 +44,15 @@ char* bufferOf(char* data, char& spare) { return data != nullptr ? data : &spare
 
 const std::size_t WaveformCache::kLargestFileBytes =
     compressedBound(std::size_t(std::numeric_limits<std::int32_t>::max() / 4 / SampleData::kBlockFrames) * sizeof(float));
+
+void WaveformCache::defineSettings(gm::Settings& settings) {
+  settings.define(kWaveformCacheOnSettingId, false);
+  settings.define(kWaveformCacheDirectorySettingId, kDefaultWaveformCacheDirectory);
+}
+
+WaveformCache::Settings WaveformCache::fromSettings(const gm::Settings& settings, const Directories& directories) {
+  return {directories.resolve(settings.text(kWaveformCacheDirectorySettingId)), settings.flag(kWaveformCacheOnSettingId)};
+}
 
 QString WaveformCache::compressedPath(const QString& directory, const std::string& key, Band band) {
   return rawPath(directory, key, band) + QStringLiteral(".bz2");
@@ -98,7 +108,7 @@ void WaveformCache::fromBigEndian(std::span<float> band) {
   }
 }
 
-void WaveformCache::store(std::span<const float> band, const std::string& key, Band which, const QString& directory) {
+bool WaveformCache::store(std::span<const float> band, const std::string& key, Band which, const QString& directory) {
   try {
     QByteArray raw(qsizetype(band.size_bytes()), Qt::Uninitialized);
     for (std::size_t i = 0; i < band.size(); ++i) {
@@ -113,12 +123,12 @@ void WaveformCache::store(std::span<const float> band, const std::string& key, B
                                                 kWorkFactor);
     if (result == BZ_OK) {
       compressed.truncate(qsizetype(length));
-      AtomicFile::write(compressedPath(directory, key, which), compressed);
-    } else {
-      AtomicFile::write(rawPath(directory, key, which), raw);
+      return AtomicFile::write(compressedPath(directory, key, which), compressed);
     }
+    return AtomicFile::write(rawPath(directory, key, which), raw);
   } catch (const std::bad_alloc&) {
     // Without the memory the band is simply not cached.
+    return false;
   }
 }
 

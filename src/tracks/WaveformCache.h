@@ -16,6 +16,9 @@
 
 namespace gm {
 
+class Directories;
+class Settings;
+
 // The settings that drive the cache: "Cache Hi/Mid/Low waveforms" and "Store Cached Data to:".
 inline const QString kWaveformCacheOnSettingId = QStringLiteral("WUSE");
 inline const QString kWaveformCacheDirectorySettingId = QStringLiteral("WSTO");
@@ -28,6 +31,11 @@ class WaveformCache {
     QString directory;   // resolved, absolute or relative to the working directory
     bool store = false;  // write newly computed bands
   };
+
+  // [main-thread] Declares the two settings with their defaults: caching off, "PROGDIR:Cache".
+  static void defineSettings(gm::Settings& settings);
+  // [main-thread] The cache as the settings ask for it, its directory resolved.
+  static Settings fromSettings(const gm::Settings& settings, const Directories& directories);
 
   // The longest compressed file read: the stream of the longest band any track can have (2^31 - 1
   // bytes of audio) at bzip2's worst growth. Anything longer is not a cache file.
@@ -48,8 +56,9 @@ class WaveformCache {
   static bool load(std::span<float> band, const std::string& key, Band which, const QString& directory);
 
   // [loader-thread] Writes `band` as the compressed file, or as the raw file when compression fails.
-  // Each file is replaced whole or not at all; failures are silent.
-  static void store(std::span<const float> band, const std::string& key, Band which, const QString& directory);
+  // Each file is replaced whole or not at all. False when it could not be written (the deck keeps
+  // that to itself: the cache only ever saves work).
+  static bool store(std::span<const float> band, const std::string& key, Band which, const QString& directory);
 
  private:
   static bool loadCompressed(std::span<float> band, const QString& path);
