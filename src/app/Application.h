@@ -26,6 +26,7 @@
 #include "plugins/FilterRack.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginObject.h"
+#include "recorder/Recorder.h"
 #include "tracks/Deck.h"
 #include "tracks/DeckControls.h"
 #include "tracks/ScriptRunner.h"
@@ -83,6 +84,7 @@ class Application : public QObject {
   FilterRack& filterRack(int deck) { return deck == kDeckB ? filterRackB_ : filterRackA_; }
   PluginHost& pluginHost() { return pluginHost_; }
   EventList& events() { return events_; }
+  Recorder& recorder() { return recorder_; }
 
   Settings& settings() { return settings_; }
   StatusLine& status() { return status_; }
@@ -144,6 +146,7 @@ class Application : public QObject {
   std::unique_ptr<MixerChannel> channelA_;
   std::unique_ptr<MixerChannel> channelB_;
   AudioRouting routing_;  // after the decks its engine renders, so it goes before them
+  Recorder recorder_{directories_, settings_, status_};
 
   QString clockText_;
   std::int32_t level_ = 0;

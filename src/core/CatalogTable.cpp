@@ -92,6 +92,14 @@ constexpr Entry kBuiltIn[] = {
     {Msg::StatusScriptRunnerMissing, "%1 is missing: per-track scripts are not run."},
     {Msg::StatusScriptNotStarted, "Could not start %1 (%2)."},
     {Msg::StatusBpmCueSaved, "%1: BPM & cue saved."},
+    {Msg::RecordingTitle, "Recording"},
+    {Msg::RecorderZone, "Recorder"},
+    {Msg::StartStopRecordingEvent, "Start/Stop Recording"},
+    {Msg::RecordButtonHelp, "Records the mix to WAV files in the recordings directory"},
+    {Msg::StatusRecordingNotCreated, "Recording is off: could not create %1."},
+    {Msg::StatusRecordingFailed, "Recording stopped: %1 could not be written (%2). It keeps the first %3."},
+    {Msg::StatusRecordingBehind, "Recording stopped: the disk does not keep up with the mix."},
+    {Msg::StatusRecordingSaved, "Recorded %1 (%2)."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

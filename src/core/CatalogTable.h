@@ -71,6 +71,14 @@ enum class Msg : int {
   StatusScriptRunnerMissing,
   StatusScriptNotStarted,
   StatusBpmCueSaved,
+  RecordingTitle,
+  RecorderZone,
+  StartStopRecordingEvent,
+  RecordButtonHelp,
+  StatusRecordingNotCreated,
+  StatusRecordingFailed,
+  StatusRecordingBehind,
+  StatusRecordingSaved,
   Count  // keep last
 };
 
