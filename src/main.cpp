@@ -1,5 +1,6 @@
 // GrooveMangler: the two front ends (window and headless) around one application core.
 
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -97,6 +98,8 @@ int runWindowed(int argc, char** argv, const CommandLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file-size limit (ulimit -f) must end a recording with a message, not end the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   const CommandLine line = CommandLine::parse(argc, argv);
   if (!line.error.isEmpty()) {
     std::fprintf(stderr, "GrooveMangler: %s\n\n%s", line.error.toLocal8Bit().constData(),

@@ -7,6 +7,7 @@
 #include "control/EvdevSensorSource.h"
 #include "control/EventMappingFile.h"
 #include "core/CatalogTable.h"
+#include "recorder/Recorder.h"
 
 namespace gm {
 
@@ -47,7 +48,7 @@ void AppEvents::registerAll() {
   equalizerB_.registerWith(events, msg(Msg::ZoneEqualizerB));
   app_.filterRack(Application::kDeckA).registerEvents(events);
   app_.filterRack(Application::kDeckB).registerEvents(events);
-  // The recorder registers its "Recorder" event here once it exists.
+  app_.recorder().registerEvents(events);
   controllerA_.registerWith(events, msg(Msg::ZoneControllerA));
   controllerB_.registerWith(events, msg(Msg::ZoneControllerB));
 }

@@ -144,6 +144,7 @@ void Application::appTick() {
   reportRefusedPlugins();
   if (!engine()) return;
   routing_.periodicUpdate();
+  recorder_.periodicUpdate();
   level_ = engine()->level();
   levelMaximum_ = std::max(levelMaximum_, level_);
   Q_EMIT levelChanged(level_, levelMaximum_);
@@ -198,13 +199,18 @@ void Application::loadFiles(const QStringList& files) {
 }
 
 bool Application::appStartAudio() {
+  recorder_.setEngine(nullptr);  // a recording goes on in the same file with the new engine
   if (!routing_.open()) return false;
   applyMixerControls();  // the new engine starts from the controls' values, before it plays
+  recorder_.setEngine(engine());
   routing_.start();
   return true;
 }
 
-void Application::appStopAudio() { routing_.stop(); }
+void Application::appStopAudio() {
+  recorder_.setEngine(nullptr);
+  routing_.stop();
+}
 
 void Application::setHeadphoneControlsEnabled(bool enabled) {
   for (BoundedValue* control : {&cueA_, &cueB_, &headphoneMasterLevel_, &headphoneCueLevel_}) {

@@ -27,6 +27,7 @@
 #include "plugins/FilterRack.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginObject.h"
+#include "recorder/Recorder.h"
 #include "tracks/Deck.h"
 #include "tracks/DeckControls.h"
 #include "tracks/ScriptRunner.h"
@@ -89,6 +90,7 @@ class Application : public QObject {
   RemoteControl& remoteControl() { return *remote_; }
   // Registration, mapping file, dispatch of keys and controllers, the mapping editor's model.
   AppEvents& appEvents() { return *appEvents_; }
+  Recorder& recorder() { return recorder_; }
 
   Settings& settings() { return settings_; }
   StatusLine& status() { return status_; }
@@ -149,6 +151,7 @@ class Application : public QObject {
   std::unique_ptr<DeckControls> controlsB_;
   std::unique_ptr<MixerChannel> channelA_;
   std::unique_ptr<MixerChannel> channelB_;
+  Recorder recorder_{directories_, settings_, status_};
   std::unique_ptr<AppEvents> appEvents_;  // after the models whose events it holds
   AudioRouting routing_;  // after the decks its engine renders, so it goes before them
   std::unique_ptr<RemoteControl> remote_;  // last: no command arrives while the rest goes away

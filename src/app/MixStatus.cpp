@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "control/ArgumentTemplate.h"
+#include "recorder/Recorder.h"
 
 namespace gm {
 namespace {
@@ -35,7 +36,9 @@ class Words {
 
 QByteArray MixStatus::describe(Application& app, int currentDeck) {
   Words mixer{""};
-  mixer.add("USE", currentDeck == 0 ? "DECKA" : "DECKB").add("CROSSFADER", app.crossFader().value());
+  mixer.add("USE", currentDeck == 0 ? "DECKA" : "DECKB")
+      .add("CROSSFADER", app.crossFader().value())
+      .add("RECORDING", app.recorder().recording() ? 1 : 0);
   return mixer.text() + ' ' + describeDeck(app, Application::kDeckA) + ' ' + describeDeck(app, Application::kDeckB);
 }
 

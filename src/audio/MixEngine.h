@@ -67,6 +67,9 @@ class MixEngine final : public PullSource {
   std::uint64_t droppedHeadphoneJobs() const;  // oldest unplayed jobs given up at the pool's bound
   std::uint64_t lostRecordBlocks() const;      // master copies that did not fit the record queue
   std::size_t queuedHeadphoneJobs() const;
+  // [main-thread] The record queue's fill at its fullest drain so far, and its size, in bytes.
+  std::size_t recordQueueHighWaterBytes() const { return recordQueue_.highWaterBytes(); }
+  std::size_t recordQueueCapacityBytes() const { return recordQueue_.capacityBytes(); }
 
  private:
   MixEngine(BlockRenderer& deckA, BlockRenderer& deckB, std::size_t maxBlockFrames);

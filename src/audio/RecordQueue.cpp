@@ -20,6 +20,7 @@ void RecordQueue::reset(std::size_t maxBlockFrames) {
   bytes_.reset(capacityBytes);
   scratch_ = std::make_unique<std::uint8_t[]>(std::max<std::size_t>(maxBlockBytes_, 1));
   overflowCount_.store(0, std::memory_order_relaxed);
+  highWaterBytes_ = 0;
 }
 
 bool RecordQueue::push(ConstSampleBlock block) {
@@ -58,6 +59,7 @@ bool RecordQueue::popBlock(ConstSampleBlock& block) {
 void RecordQueue::drainTo(RecordReceiver& receiver) {
   // Bounded by what is queued now, so a fast producer cannot keep the main thread here.
   std::size_t budgetBytes = bytes_.readAvailable();
+  highWaterBytes_ = std::max(highWaterBytes_, budgetBytes);
   ConstSampleBlock block;
   while (budgetBytes >= kHeaderBytes && popBlock(block)) {
     budgetBytes -= std::min(budgetBytes, kHeaderBytes + block.bytes());

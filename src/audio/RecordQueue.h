@@ -36,6 +36,10 @@ class RecordQueue {
 
   // [any-thread] Blocks dropped because the queue was full.
   std::uint64_t overflowCount() const { return overflowCount_.load(std::memory_order_relaxed); }
+  // [main-thread] The most bytes (blocks and their headers) found queued at a drain since reset(),
+  // and the room there is: how close the drains came to losing blocks.
+  std::size_t highWaterBytes() const { return highWaterBytes_; }
+  std::size_t capacityBytes() const { return bytes_.capacity(); }
 
  private:
   using Header = std::uint32_t;  // length of the block in bytes
@@ -47,6 +51,7 @@ class RecordQueue {
   SpscQueue<std::uint8_t> bytes_;
   std::unique_ptr<std::uint8_t[]> scratch_;  // one block, for handing out whole blocks
   std::size_t maxBlockBytes_ = 0;
+  std::size_t highWaterBytes_ = 0;  // [main-thread]
   std::atomic<std::uint64_t> overflowCount_{0};
 };
 

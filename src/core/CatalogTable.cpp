@@ -197,6 +197,14 @@ constexpr Entry kBuiltIn[] = {
     {Msg::MappingScriptHelp, "Shell command line run each time the event fires."},
     {Msg::MappingChooseScript, "Choose the script to run"},
     {Msg::MappingPressKey, "press a key"},
+    {Msg::RecordingTitle, "Recording"},
+    {Msg::RecorderZone, "Recorder"},
+    {Msg::StartStopRecordingEvent, "Start/Stop Recording"},
+    {Msg::RecordButtonHelp, "Records the mix to WAV files in the recordings directory"},
+    {Msg::StatusRecordingNotCreated, "Recording is off: could not create %1."},
+    {Msg::StatusRecordingFailed, "Recording stopped: %1 could not be written (%2). It keeps the first %3."},
+    {Msg::StatusRecordingBehind, "Recording stopped: the disk does not keep up with the mix."},
+    {Msg::StatusRecordingSaved, "Recorded %1 (%2)."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

@@ -177,6 +177,14 @@ enum class Msg : int {
   MappingScriptHelp,
   MappingChooseScript,
   MappingPressKey,
+  RecordingTitle,
+  RecorderZone,
+  StartStopRecordingEvent,
+  RecordButtonHelp,
+  StatusRecordingNotCreated,
+  StatusRecordingFailed,
+  StatusRecordingBehind,
+  StatusRecordingSaved,
   Count  // keep last
 };
 

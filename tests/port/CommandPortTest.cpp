@@ -367,7 +367,10 @@ TEST(CommandPortSend, ExitStatusIsTheFirstNonZeroReplyCode) {
   EXPECT_EQ(runSend(program, {"SETVOL UP", "FOO", "PITCHINCREASE 1"}, &output), 2);
   EXPECT_EQ(output, "0\n2 unknown command\n1 not supported\n");
   EXPECT_EQ(runSend(program, {"CROSSFADER 61", "STATUS"}, &output), 0);
-  EXPECT_TRUE(output.contains(" CROSSFADER=60 ")) << output.toStdString();
+  EXPECT_TRUE(output.contains(" CROSSFADER=60 RECORDING=0 ")) << output.toStdString();
+  // The recorder's event starts a recording without a window; STATUS says so.
+  EXPECT_EQ(runSend(program, {"EVENT Recorder \"Start/Stop Recording\" 0", "STATUS"}, &output), 0);
+  EXPECT_TRUE(output.contains(" CROSSFADER=60 RECORDING=1 ")) << output.toStdString();
   EXPECT_EQ(runSend(program, {"QUIT"}, &output), 0);
   EXPECT_EQ(program.waitForExit(), 0);
 }

@@ -19,6 +19,7 @@
 #include "control/ui/EventMappingWindow.h"
 #include "control/ui/ShortcutKeyFilter.h"
 #include "plugins/ui/FilterRackView.h"
+#include "recorder/ui/RecorderPanel.h"
 #include "tracks/ui/DeckHeader.h"
 #include "tracks/ui/DeckPanel.h"
 #include "tracks/ui/TrackNavigator.h"
@@ -52,6 +53,7 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   column->setSpacing(4);
   column->addWidget(buildTrackViews(), kTrackViewsStretch);
   column->addWidget(buildConsole(), kConsoleStretch);
+  column->addLayout(buildLibraryRow());
   setCentralWidget(central);
 
   status_ = new QLabel(app_.status().text(), this);
@@ -116,6 +118,15 @@ QWidget* MainWindow::buildConsole() {
   row->addWidget(buildFilterRack(Application::kDeckB), kFilterRackStretch);
   row->addWidget(buildDeckPanel(Application::kDeckB), kDeckPanelStretch);
   return console;
+}
+
+// The row under the console: the playlist, with the recorder in the corner.
+QLayout* MainWindow::buildLibraryRow() {
+  auto* row = new QHBoxLayout;
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addStretch(1);
+  row->addWidget(new RecorderPanel(app_.recorder(), this), 0, Qt::AlignRight | Qt::AlignBottom);
+  return row;
 }
 
 QWidget* MainWindow::buildDeckPanel(int deck) {

@@ -1,11 +1,13 @@
 #pragma once
 // The main window: the decks' waveforms and navigators across the top, the deck panels left and
-// right with the mixer strip between them, the status line below.
+// right with the mixer strip between them, the recorder in the corner under them, the status line
+// below.
 // It only shows the application's models and calls its methods.
 
 #include <QMainWindow>
 
 class QLabel;
+class QLayout;
 class QProgressBar;
 class QPushButton;
 
@@ -35,6 +37,7 @@ class MainWindow : public QMainWindow {
   void buildMenus();
   QWidget* buildTrackViews();
   QWidget* buildConsole();
+  QLayout* buildLibraryRow();
   QWidget* buildDeckPanel(int deck);
   QWidget* buildFilterRack(int deck);
 
