@@ -39,6 +39,7 @@ Application::Application(Directories directories, AudioBackend& backend, Request
   followColourWaveformSetting();
   createDeckControls();
   createMixerChannels();
+  createMediaPanel();
   connectControls();
   connect(&tick_, &QTimer::timeout, this, &Application::appTick);
 }
@@ -75,6 +76,7 @@ void Application::defineSettings() {
   settings_.define(kWaveformCacheOnSettingId, false);
   settings_.define(kWaveformCacheDirectorySettingId, kDefaultWaveformCacheDirectory);
   settings_.define(kColourWaveformSettingId, true);
+  MediaPanel::defineSettings(settings_);
 }
 
 void Application::applyDeckRanges() {
@@ -101,6 +103,12 @@ void Application::createMixerChannels() {
   connect(&channelB_->mute(), &BoundedValue::valueChanged, this, [this] { appSetVolume(kDeckB, volumeB_.value()); });
 }
 
+void Application::createMediaPanel() {
+  media_ = std::make_unique<MediaPanel>(deckA_, deckB_, TrackDatabase(directories_), requester_);
+  media_->registerEvents(events_);
+  connect(media_.get(), &MediaPanel::notice, &status_, &StatusLine::show);
+}
+
 void Application::connectControls() {
   connect(&volumeA_, &BoundedValue::valueChanged, this, [this](int index) { appSetVolume(kDeckA, index); });
   connect(&volumeB_, &BoundedValue::valueChanged, this, [this](int index) { appSetVolume(kDeckB, index); });
@@ -115,6 +123,7 @@ bool Application::create() {
   if (!runtimeProblem_.isEmpty()) status_.show(runtimeProblem_);
   loadStartupSettings();
   applyDeckRanges();
+  media_->loadMediaDirectoryAtStart(settings_, directories_);
   if (!appStartAudio()) {
     requester_.request(msg(Msg::ErrorTitle), msg(Msg::FailedAtInstanciating), "*" + msg(Msg::OkButton));
     return false;

@@ -23,6 +23,7 @@
 #include "audio/AudioOutput.h"
 #include "audio/MixEngine.h"
 #include "control/EventList.h"
+#include "library/MediaPanel.h"
 #include "plugins/FilterRack.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginObject.h"
@@ -83,6 +84,8 @@ class Application : public QObject {
   FilterRack& filterRack(int deck) { return deck == kDeckB ? filterRackB_ : filterRackA_; }
   PluginHost& pluginHost() { return pluginHost_; }
   EventList& events() { return events_; }
+  // The playlist and the media operations around it.
+  MediaPanel& media() { return *media_; }
 
   Settings& settings() { return settings_; }
   StatusLine& status() { return status_; }
@@ -108,6 +111,7 @@ class Application : public QObject {
   void followColourWaveformSetting();
   void createDeckControls();
   void createMixerChannels();
+  void createMediaPanel();
   void applyDeckRanges();
   void connectControls();
   void loadStartupSettings();
@@ -143,6 +147,7 @@ class Application : public QObject {
   std::unique_ptr<DeckControls> controlsB_;
   std::unique_ptr<MixerChannel> channelA_;
   std::unique_ptr<MixerChannel> channelB_;
+  std::unique_ptr<MediaPanel> media_;  // after the decks it loads
   AudioRouting routing_;  // after the decks its engine renders, so it goes before them
 
   QString clockText_;

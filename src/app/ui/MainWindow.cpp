@@ -7,6 +7,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyleFactory>
 #include <QVBoxLayout>
@@ -15,6 +16,7 @@
 #include "core/CatalogTable.h"
 #include "app/ui/MixerStrip.h"
 #include "app/ui/SettingsWindow.h"
+#include "library/ui/PlaylistView.h"
 #include "plugins/ui/FilterRackView.h"
 #include "tracks/ui/DeckHeader.h"
 #include "tracks/ui/DeckPanel.h"
@@ -41,13 +43,13 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   settingsWindow_ = new SettingsWindow(app_, this);
   buildMenus();
 
-  auto* central = new QWidget(this);
-  auto* column = new QVBoxLayout(central);
-  column->setContentsMargins(6, 4, 6, 4);
+  auto* decks = new QWidget(this);
+  auto* column = new QVBoxLayout(decks);
+  column->setContentsMargins(6, 4, 6, 0);
   column->setSpacing(4);
   column->addWidget(buildTrackViews(), kTrackViewsStretch);
   column->addWidget(buildConsole(), kConsoleStretch);
-  setCentralWidget(central);
+  setCentralWidget(buildDecksOverPlaylist(decks));
 
   status_ = new QLabel(app_.status().text(), this);
   status_->setObjectName("statusText");
@@ -108,6 +110,21 @@ QWidget* MainWindow::buildConsole() {
   row->addWidget(buildFilterRack(Application::kDeckB), kFilterRackStretch);
   row->addWidget(buildDeckPanel(Application::kDeckB), kDeckPanelStretch);
   return console;
+}
+
+// The playlist below the decks, on a splitter the DJ can move. The decks come first: the playlist
+// starts at a few rows and only grows with the room the decks leave.
+QWidget* MainWindow::buildDecksOverPlaylist(QWidget* decks) {
+  auto* splitter = new QSplitter(Qt::Vertical, this);
+  splitter->setObjectName("decksOverPlaylist");
+  splitter->setChildrenCollapsible(false);
+  auto* playlist = new PlaylistView(app_.media(), app_.settings(), app_.directories(), splitter);
+  playlist->setContentsMargins(6, 0, 6, 4);
+  splitter->addWidget(decks);
+  splitter->addWidget(playlist);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 0);
+  return splitter;
 }
 
 QWidget* MainWindow::buildDeckPanel(int deck) {

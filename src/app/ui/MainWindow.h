@@ -1,6 +1,6 @@
 #pragma once
 // The main window: the decks' waveforms and navigators across the top, the deck panels left and
-// right with the mixer strip between them, the status line below.
+// right with the mixer strip between them, the playlist below them, the status line at the bottom.
 // It only shows the application's models and calls its methods.
 
 #include <QMainWindow>
@@ -33,6 +33,7 @@ class MainWindow : public QMainWindow {
   void buildMenus();
   QWidget* buildTrackViews();
   QWidget* buildConsole();
+  QWidget* buildDecksOverPlaylist(QWidget* decks);
   QWidget* buildDeckPanel(int deck);
   QWidget* buildFilterRack(int deck);
 
