@@ -20,9 +20,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include "core/AtomicFile.h"
 #include "core/Directories.h"
@@ -163,11 +165,14 @@ int main(int argc, char** argv) {
   const Cost loaderThread = best([&] {
     gm::Playlist playlist(database);
     gm::PlaylistLoader loader(playlist, database, requester);
+    // The main thread sleeps in its event loop between the loader's hand-overs, as in the window.
+    QEventLoop loop;
+    QObject::connect(&playlist, &gm::Playlist::rowsInserted, &loop, [&] {
+      if (playlist.size() >= kFiles) loop.quit();
+    });
+    QTimer::singleShot(std::chrono::minutes(10), &loop, &QEventLoop::quit);  // a file the loader refused
     loader.addFiles(files, gm::PlaylistLoader::Refusal::Count);
-    const auto giveUp = Clock::now() + std::chrono::minutes(10);  // a file the loader refused
-    while (playlist.size() < kFiles && Clock::now() < giveUp) {
-      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
+    loop.exec();
     return playlist.size() == kFiles;
   });
 
