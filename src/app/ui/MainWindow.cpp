@@ -112,8 +112,9 @@ QWidget* MainWindow::buildConsole() {
   return console;
 }
 
-// The playlist below the decks, on a splitter the DJ can move. The decks come first: the playlist
-// starts at a few rows and only grows with the room the decks leave.
+// The playlist below the decks, on a splitter the DJ can move. The decks come first: they keep their
+// preferred height while the window has it, and the playlist takes the room they leave (a few rows at
+// 1280 x 720, a long list at full HD).
 QWidget* MainWindow::buildDecksOverPlaylist(QWidget* decks) {
   auto* splitter = new QSplitter(Qt::Vertical, this);
   splitter->setObjectName("decksOverPlaylist");
@@ -122,8 +123,8 @@ QWidget* MainWindow::buildDecksOverPlaylist(QWidget* decks) {
   playlist->setContentsMargins(6, 0, 6, 4);
   splitter->addWidget(decks);
   splitter->addWidget(playlist);
-  splitter->setStretchFactor(0, 1);
-  splitter->setStretchFactor(1, 0);
+  splitter->setStretchFactor(0, 0);
+  splitter->setStretchFactor(1, 1);
   return splitter;
 }
 
