@@ -161,6 +161,7 @@ void MainWindow::applyDarkTheme() {
   palette.setColor(QPalette::Base, QColor(24, 24, 26));
   palette.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
   palette.setColor(QPalette::Text, QColor(220, 220, 220));
+  palette.setColor(QPalette::PlaceholderText, QColor(130, 130, 134));  // hints in text boxes, dimmer than text
   palette.setColor(QPalette::Button, QColor(52, 52, 56));
   palette.setColor(QPalette::ButtonText, QColor(230, 230, 230));
   palette.setColor(QPalette::Highlight, QColor(255, 140, 0));
