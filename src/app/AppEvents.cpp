@@ -7,6 +7,7 @@
 #include "control/EvdevSensorSource.h"
 #include "control/EventMappingFile.h"
 #include "core/CatalogTable.h"
+#include "library/MediaPanel.h"
 #include "recorder/Recorder.h"
 
 namespace gm {
@@ -43,7 +44,7 @@ void AppEvents::registerAll() {
   mixer_.registerWith(events, msg(Msg::ZoneMixer));
   waveformA_.registerWith(events, msg(Msg::ZoneWaveformA));
   waveformB_.registerWith(events, msg(Msg::ZoneWaveformB));
-  // The playlist registers its "Media" events here once it exists.
+  app_.media().registerEvents(events);
   equalizerA_.registerWith(events, msg(Msg::ZoneEqualizerA));
   equalizerB_.registerWith(events, msg(Msg::ZoneEqualizerB));
   app_.filterRack(Application::kDeckA).registerEvents(events);

@@ -40,6 +40,7 @@ Application::Application(Directories directories, AudioBackend& backend, Request
   followColourWaveformSetting();
   createDeckControls();
   createMixerChannels();
+  createMediaPanel();
   connectControls();
   appEvents_ = std::make_unique<AppEvents>(*this);
   appEvents_->registerAll();
@@ -75,6 +76,7 @@ void Application::defineSettings() {
   settings_.defineRange(QStringLiteral("KSTV"), 128, 64, 256);  // knobs' mouse travel in pixels for a whole range
   WaveformCache::defineSettings(settings_);
   settings_.define(kColourWaveformSettingId, true);
+  MediaPanel::defineSettings(settings_);
 }
 
 void Application::applyDeckRanges() {
@@ -101,6 +103,11 @@ void Application::createMixerChannels() {
   connect(&channelB_->mute(), &BoundedValue::valueChanged, this, [this] { appSetVolume(kDeckB, volumeB_.value()); });
 }
 
+void Application::createMediaPanel() {
+  media_ = std::make_unique<MediaPanel>(deckA_, deckB_, TrackDatabase(directories_), requester_);
+  connect(media_.get(), &MediaPanel::notice, &status_, &StatusLine::show);
+}
+
 void Application::connectControls() {
   connect(&volumeA_, &BoundedValue::valueChanged, this, [this](int index) { appSetVolume(kDeckA, index); });
   connect(&volumeB_, &BoundedValue::valueChanged, this, [this](int index) { appSetVolume(kDeckB, index); });
@@ -117,6 +124,7 @@ bool Application::create() {
   loadStartupSettings();
   applyDeckRanges();
   appEvents_->start();
+  media_->loadMediaDirectoryAtStart(settings_, directories_);
   if (!appStartAudio()) {
     requester_.request(msg(Msg::ErrorTitle), msg(Msg::FailedAtInstanciating), "*" + msg(Msg::OkButton));
     return false;

@@ -24,6 +24,7 @@
 #include "audio/AudioOutput.h"
 #include "audio/MixEngine.h"
 #include "control/EventList.h"
+#include "library/MediaPanel.h"
 #include "plugins/FilterRack.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginObject.h"
@@ -91,6 +92,8 @@ class Application : public QObject {
   // Registration, mapping file, dispatch of keys and controllers, the mapping editor's model.
   AppEvents& appEvents() { return *appEvents_; }
   Recorder& recorder() { return recorder_; }
+  // The playlist and the media operations around it.
+  MediaPanel& media() { return *media_; }
 
   Settings& settings() { return settings_; }
   StatusLine& status() { return status_; }
@@ -116,6 +119,7 @@ class Application : public QObject {
   void followColourWaveformSetting();
   void createDeckControls();
   void createMixerChannels();
+  void createMediaPanel();
   void applyDeckRanges();
   void connectControls();
   void loadStartupSettings();
@@ -152,6 +156,7 @@ class Application : public QObject {
   std::unique_ptr<MixerChannel> channelA_;
   std::unique_ptr<MixerChannel> channelB_;
   Recorder recorder_{directories_, settings_, status_};
+  std::unique_ptr<MediaPanel> media_;  // after the decks it loads
   std::unique_ptr<AppEvents> appEvents_;  // after the models whose events it holds
   AudioRouting routing_;  // after the decks its engine renders, so it goes before them
   std::unique_ptr<RemoteControl> remote_;  // last: no command arrives while the rest goes away

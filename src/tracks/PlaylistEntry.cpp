@@ -57,8 +57,7 @@ void fillMissingTexts(PlaylistEntry& entry) {
 }
 
 void takeStoredValues(PlaylistEntry& entry, const TrackDatabase& database) {
-  entry.bpm = database.lookup(TrackDatabase::Table::Bpm, entry.digest);
-  entry.bpmText = entry.bpm != 0 ? QString::asprintf("%3.2f", entry.bpm / 100.0) : QStringLiteral(" ");
+  entry.setBpm(database.lookup(TrackDatabase::Table::Bpm, entry.digest));
   entry.rating = std::clamp(database.lookup(TrackDatabase::Table::Rating, entry.digest), 0, 5);
   entry.durationSeconds = entry.frames != 0 ? double(entry.frames) / double(entry.sampleRate)
                                             : double(database.lookup(TrackDatabase::Table::Time, entry.digest));
@@ -67,6 +66,11 @@ void takeStoredValues(PlaylistEntry& entry, const TrackDatabase& database) {
 }
 
 }  // namespace
+
+void PlaylistEntry::setBpm(std::int32_t storedBpm) {
+  bpm = storedBpm;
+  bpmText = bpm != 0 ? QString::asprintf("%3.2f", bpm / 100.0) : QStringLiteral(" ");
+}
 
 std::optional<PlaylistEntry> PlaylistEntry::fromFile(const QByteArray& nativePath, const TrackDatabase& database) {
   std::unique_ptr<MediaDecoder> decoder = MediaDecoder::open(nativePath.toStdString(), nullptr);

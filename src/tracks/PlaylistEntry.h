@@ -40,6 +40,9 @@ struct PlaylistEntry {
   // [any-thread] The entry for an audio file; nullopt when the decoder cannot open it.
   static std::optional<PlaylistEntry> fromFile(const QByteArray& nativePath, const TrackDatabase& database);
 
+  // The stored tempo (hundredths of BPM, 0: none) and its text in the BPM column.
+  void setBpm(std::int32_t storedBpm);
+
   QString trackNumberText() const { return QString::number(trackNumber); }
   // Thousands of bits per second, as bit rates are quoted: "128 kbps".
   QString bitRateText() const { return QStringLiteral("%1 kbps").arg(bitRate / 1000); }

@@ -99,6 +99,9 @@ TEST_F(EventVocabulary, EveryZoneRegistersItsEventsOnceInTheTablesOrder) {
   expectZone(app, "Mixer", mixer);
   expectZone(app, "Waveform B", kWaveform);
   expectZone(app, "Equalizer A", kEqualizer);
+  expectZone(app, "Media", {{"Select Previous Track", 0, -2147469302},
+                            {"Select Next Track", 0, -2147469301},
+                            {"Load In Free Deck", 0, -2147469311}});
   expectZone(app, "Recorder", {{"Start/Stop Recording", 1, -2147448316}});
   expectZone(app, "Controller A", kController);
   expectZone(app, "Controller B", kController);
@@ -107,8 +110,8 @@ TEST_F(EventVocabulary, EveryZoneRegistersItsEventsOnceInTheTablesOrder) {
   for (const EventBinding& record : app.events().records()) {
     if (zones.isEmpty() || zones.back() != record.zone) zones << record.zone;
   }
-  EXPECT_EQ(zones, QStringList({"Mixer", "Waveform A", "Waveform B", "Equalizer A", "Equalizer B", "Recorder",
-                                "Controller A", "Controller B"}));  // no filter plug-ins in the test's program directory
+  EXPECT_EQ(zones, QStringList({"Mixer", "Waveform A", "Waveform B", "Media", "Equalizer A", "Equalizer B",
+                                "Recorder", "Controller A", "Controller B"}));  // no filter plug-ins in the test's program directory
   const std::size_t registered = app.events().size();
   app.appEvents().registerAll();
   EXPECT_EQ(app.events().size(), registered);

@@ -142,6 +142,12 @@ void MainWindowLayoutTest::everyControlIsWholeAtLaptopAndDesktopSizes() {
   rig.app.cueButton(Application::kDeckA).setValue(1);
   QVERIFY(deckA.play());
   rig.app.deckControls(Application::kDeckA).loopButton(4).setValue(1);
+  // A playlist with a loaded, greyed track and a rated one.
+  Playlist& playlist = rig.app.media().playlist();
+  rig.app.media().addTracks({QFile::encodeName(tracks_[0]), QFile::encodeName(tracks_[1]), QFile::encodeName(tracks_[1])});
+  QVERIFY(testing::waitFor([&] { return playlist.size() == 3; }, kLoadTimeoutMs));
+  playlist.setActiveRow(2);
+  QVERIFY(playlist.setRating(4));
   const QList<FilterRackView*> racks = rig.window.findChildren<FilterRackView*>();
   QCOMPARE(racks.size(), 2);
   for (const QSize size : {QSize(1280, 720), QSize(1366, 768), QSize(1920, 1080), QSize(0, 0)}) {
@@ -167,6 +173,8 @@ void MainWindowLayoutTest::slidersAndKnobsLeaveTheKeysAlone() {
   // Nothing in the console takes the keyboard: every key is left for the shortcuts.
   QStringList keyTakers;
   for (QWidget* widget : rig.window.centralWidget()->findChildren<QWidget*>()) {
+    // The playlist's filter box alone, once clicked: the DJ types there (Escape hands the keys back).
+    if (widget->objectName() == "playlist.filter") continue;
     if (widget->isVisible() && widget->focusPolicy() != Qt::NoFocus) keyTakers << describe(*widget);
   }
   QVERIFY2(keyTakers.isEmpty(), qPrintable(keyTakers.join(", ")));

@@ -39,6 +39,7 @@ class RequesterAnswerer {
   }
   QStringList seenTexts;
   QStringList seenTitles;
+  QList<Qt::TextFormat> seenFormats;
 
  private:
   void tryAnswer() {
@@ -46,6 +47,7 @@ class RequesterAnswerer {
     if (!box) return;
     seenTexts << box->text();
     seenTitles << box->windowTitle();
+    seenFormats << box->textFormat();
     for (QAbstractButton* button : box->buttons()) {
       if (button->text() == label_) {
         button->click();
@@ -100,6 +102,7 @@ void MainWindowLifecycleTest::cancelInTheQuitRequesterKeepsRunning() {
   RequesterAnswerer answerer("&Cancel");
   program.window.close();  // the close gadget asks like "Quit..."
   QCOMPARE(answerer.seenTexts, QStringList{"Do you really want to quit?"});
+  QCOMPARE(answerer.seenFormats, QList<Qt::TextFormat>{Qt::PlainText});  // a file named "<b>x.wav" shows as it is
   QCOMPARE(quits.count(), 0);
   QVERIFY(program.window.isVisible());
   QVERIFY(program.app.engine() != nullptr);

@@ -2,22 +2,25 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyleFactory>
 #include <QVBoxLayout>
 
 #include "app/AppEvents.h"
 #include "app/Application.h"
-#include "core/CatalogTable.h"
 #include "app/ui/MixerStrip.h"
 #include "app/ui/SettingsWindow.h"
+#include "core/CatalogTable.h"
 #include "control/ui/EventMappingWindow.h"
 #include "control/ui/ShortcutKeyFilter.h"
+#include "library/ui/PlaylistView.h"
 #include "plugins/ui/FilterRackView.h"
 #include "recorder/ui/RecorderPanel.h"
 #include "tracks/ui/DeckHeader.h"
@@ -47,14 +50,13 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   new ShortcutKeyFilter(*this, app_.appEvents().dispatcher());  // keys reach the shortcuts, whatever has the focus
   buildMenus();
 
-  auto* central = new QWidget(this);
-  auto* column = new QVBoxLayout(central);
-  column->setContentsMargins(6, 4, 6, 4);
+  auto* decks = new QWidget(this);
+  auto* column = new QVBoxLayout(decks);
+  column->setContentsMargins(6, 4, 6, 0);
   column->setSpacing(4);
   column->addWidget(buildTrackViews(), kTrackViewsStretch);
   column->addWidget(buildConsole(), kConsoleStretch);
-  column->addLayout(buildLibraryRow());
-  setCentralWidget(central);
+  setCentralWidget(buildDecksOverPlaylist(decks));
 
   status_ = new QLabel(app_.status().text(), this);
   status_->setObjectName("statusText");
@@ -120,13 +122,23 @@ QWidget* MainWindow::buildConsole() {
   return console;
 }
 
-// The row under the console: the playlist, with the recorder in the corner.
-QLayout* MainWindow::buildLibraryRow() {
-  auto* row = new QHBoxLayout;
-  row->setContentsMargins(0, 0, 0, 0);
-  row->addStretch(1);
-  row->addWidget(new RecorderPanel(app_.recorder(), this), 0, Qt::AlignRight | Qt::AlignBottom);
-  return row;
+// The playlist below the decks, on a splitter the DJ can move, with the recorder in its corner. The
+// decks come first: they keep their preferred height while the window has it, and the playlist takes
+// the room they leave (a few rows at 1280 x 720, a long list at full HD).
+QWidget* MainWindow::buildDecksOverPlaylist(QWidget* decks) {
+  auto* splitter = new QSplitter(Qt::Vertical, this);
+  splitter->setObjectName("decksOverPlaylist");
+  splitter->setChildrenCollapsible(false);
+  auto* library = new QWidget(splitter);
+  auto* row = new QHBoxLayout(library);
+  row->setContentsMargins(6, 0, 6, 4);
+  row->addWidget(new PlaylistView(app_.media(), app_.settings(), app_.directories(), library), 1);
+  row->addWidget(new RecorderPanel(app_.recorder(), library), 0, Qt::AlignRight | Qt::AlignBottom);
+  splitter->addWidget(decks);
+  splitter->addWidget(library);
+  splitter->setStretchFactor(0, 0);
+  splitter->setStretchFactor(1, 1);
+  return splitter;
 }
 
 QWidget* MainWindow::buildDeckPanel(int deck) {
@@ -163,6 +175,7 @@ void MainWindow::applyDarkTheme() {
   palette.setColor(QPalette::Base, QColor(24, 24, 26));
   palette.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
   palette.setColor(QPalette::Text, QColor(220, 220, 220));
+  palette.setColor(QPalette::PlaceholderText, QColor(130, 130, 134));  // hints in text boxes, dimmer than text
   palette.setColor(QPalette::Button, QColor(52, 52, 56));
   palette.setColor(QPalette::ButtonText, QColor(230, 230, 230));
   palette.setColor(QPalette::Highlight, QColor(255, 140, 0));

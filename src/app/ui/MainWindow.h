@@ -1,7 +1,7 @@
 #pragma once
 // The main window: the decks' waveforms and navigators across the top, the deck panels left and
-// right with the mixer strip between them, the recorder in the corner under them, the status line
-// below.
+// right with the mixer strip between them, the playlist below them with the recorder in its corner,
+// the status line at the bottom.
 // It only shows the application's models and calls its methods.
 
 #include <QMainWindow>
@@ -37,7 +37,7 @@ class MainWindow : public QMainWindow {
   void buildMenus();
   QWidget* buildTrackViews();
   QWidget* buildConsole();
-  QLayout* buildLibraryRow();
+  QWidget* buildDecksOverPlaylist(QWidget* decks);
   QWidget* buildDeckPanel(int deck);
   QWidget* buildFilterRack(int deck);
 

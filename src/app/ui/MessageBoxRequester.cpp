@@ -9,6 +9,7 @@ int MessageBoxRequester::request(const QString& title, const QString& text, cons
   QMessageBox box(parent_);
   box.setWindowTitle(title);
   box.setText(text);
+  box.setTextFormat(Qt::PlainText);  // texts name files, and a file name is no markup
   box.setIcon(title == "GrooveMangler" ? QMessageBox::Question : QMessageBox::Warning);
   const QStringList labels = buttonLabels(buttons);
   QList<QPushButton*> pushButtons;

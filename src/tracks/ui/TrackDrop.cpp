@@ -9,6 +9,7 @@
 
 #include "tracks/Deck.h"
 #include "tracks/TrackEntry.h"
+#include "tracks/TrackMime.h"
 
 namespace gm {
 
@@ -31,13 +32,20 @@ QByteArray TrackDrop::firstLocalFile(const QMimeData* data) {
   return {};
 }
 
+std::optional<TrackEntry> TrackDrop::droppedTrack(const QMimeData* data) {
+  if (std::optional<TrackEntry> track = TrackMime::decode(data)) return track;
+  const QByteArray path = firstLocalFile(data);
+  if (path.isEmpty()) return std::nullopt;
+  return TrackEntry::fromNativePath(path);
+}
+
 bool TrackDrop::acceptable(const Deck& deck, const QMimeData* data) {
-  return !deck.playing() && !deck.busy() && !firstLocalFile(data).isEmpty();
+  return !deck.playing() && !deck.busy() && droppedTrack(data).has_value();
 }
 
 bool TrackDrop::load(Deck& deck, const QMimeData* data) {
-  const QByteArray path = firstLocalFile(data);
-  return !path.isEmpty() && deck.loadEntry(TrackEntry::fromNativePath(path));
+  const std::optional<TrackEntry> track = droppedTrack(data);
+  return track && deck.loadEntry(*track);
 }
 
 bool TrackDrop::eventFilter(QObject* watched, QEvent* event) {
