@@ -31,6 +31,8 @@ constexpr Shortcut kShortcuts[] = {
     {Msg::ZoneControllerB, Msg::EventLoopDouble, ","},
     {Msg::ZoneMixer, Msg::EventCrossFaderLeft, "v"},      {Msg::ZoneMixer, Msg::EventCrossFaderCentre, "b"},
     {Msg::ZoneMixer, Msg::EventCrossFaderRight, "n"},
+    {Msg::MediaZone, Msg::EventSelectPreviousTrack, "up"}, {Msg::MediaZone, Msg::EventSelectNextTrack, "down"},
+    {Msg::MediaZone, Msg::EventLoadInFreeDeck, "return"},
 };
 
 }  // namespace
