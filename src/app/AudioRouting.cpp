@@ -152,8 +152,7 @@ void AudioRouting::periodicUpdate() {
   if (!engine_) return;
   replaceFailedOutputs();
   reportUnderflows();
-  engine_->drainRecordBlocks();
-  reportLostRecordBlocks();
+  reportLostRecordBlocks();  // the recorder drains the queue it loses blocks from
 }
 
 bool AudioRouting::needsRestart() const {
