@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QColor>
 #include <QFile>
 #include <QTime>
 
@@ -9,6 +10,7 @@
 #include "core/CatalogTable.h"
 #include "core/Requester.h"
 #include "audio/DbTable.h"
+#include "tracks/ui/DeckPalette.h"
 
 namespace gm {
 
@@ -77,6 +79,41 @@ void Application::defineSettings() {
   WaveformCache::defineSettings(settings_);
   settings_.define(kColourWaveformSettingId, true);
   MediaPanel::defineSettings(settings_);
+  defineEqualiserSettings();
+  settings_.defineRange(SettingId::kBendStrength, 50, 1, 150);
+  settings_.define(SettingId::kFullScreen, false);
+  settings_.define(SettingId::kNoSplash, false);
+  settings_.define(SettingId::kOpenGl, true);
+  settings_.define(SettingId::kNoHistoryNote, false);
+  settings_.define(SettingId::kVersionServer, QString());
+  defineColourSettings();
+}
+
+void Application::defineEqualiserSettings() {
+  const EqualiserSettings defaults;
+  struct Band { const EqualiserBand& band; const QString& frequency; int minimumHz; int maximumHz; const QString& resonance;
+                int maximumResonance; const QString& lower; const QString& upper; };
+  const Band bands[] = {
+      {defaults.high, SettingId::kHighFrequency, 1000, 20000, SettingId::kHighResonance, 8000, SettingId::kHighLowerLimit, SettingId::kHighUpperLimit},
+      {defaults.mid, SettingId::kMidFrequency, 200, 4000, SettingId::kMidResonance, 1500, SettingId::kMidLowerLimit, SettingId::kMidUpperLimit},
+      {defaults.low, SettingId::kLowFrequency, 40, 400, SettingId::kLowResonance, 8000, SettingId::kLowLowerLimit, SettingId::kLowUpperLimit},
+  };
+  for (const Band& b : bands) {
+    settings_.defineRange(b.frequency, b.band.frequencyHz, b.minimumHz, b.maximumHz);
+    settings_.defineRange(b.resonance, b.band.resonance, 33, b.maximumResonance);
+    settings_.defineRange(b.lower, b.band.lowerLimitDb, -18, -3);
+    settings_.defineRange(b.upper, b.band.upperLimitDb, 3, 18);
+  }
+}
+
+void Application::defineColourSettings() {
+  const std::pair<const QString&, QRgb> colours[] = {
+      {SettingId::kTextColour, deck_palette::kText},         {SettingId::kBackgroundColour, deck_palette::kBackground},
+      {SettingId::kPlayheadColour, deck_palette::kPlayhead}, {SettingId::kMainBeatColour, deck_palette::kMainBeat},
+      {SettingId::kBeatColour, deck_palette::kBeat},         {SettingId::kWaveformColour, deck_palette::kWaveform},
+      {SettingId::kPlayedColour, deck_palette::kWaveformPlayed}, {SettingId::kLoopColour, deck_palette::kLoop},
+  };
+  for (const auto& [id, rgb] : colours) settings_.define(id, QColor(rgb).name());
 }
 
 void Application::applyDeckRanges() {

@@ -115,6 +115,8 @@ class Application : public QObject {
 
  private:
   void defineSettings();
+  void defineEqualiserSettings();
+  void defineColourSettings();
   void setUpDeckPlugins(Deck& deck, FilterRack& rack);
   void followColourWaveformSetting();
   void createDeckControls();

@@ -20,6 +20,37 @@ inline const QString kNoSharedUnitWarning = QStringLiteral("WARN");
 inline const QString kPitchRange = QStringLiteral("PTXR");
 inline const QString kBpmLowerLimit = QStringLiteral("BPML");
 inline const QString kBpmUpperLimit = QStringLiteral("BPMU");
+inline const QString kBendStrength = QStringLiteral("PTXA");  // pitch units a bend or jog detent moves
+// The equaliser bands: frequency in Hz, resonance (Q × 1000 in the decks), gain limits in dB.
+inline const QString kHighFrequency = QStringLiteral("FRQH");
+inline const QString kHighResonance = QStringLiteral("QFAH");
+inline const QString kHighLowerLimit = QStringLiteral("LBHI");
+inline const QString kHighUpperLimit = QStringLiteral("UBHI");
+inline const QString kMidFrequency = QStringLiteral("FRQM");
+inline const QString kMidResonance = QStringLiteral("QFAM");
+inline const QString kMidLowerLimit = QStringLiteral("LBMI");
+inline const QString kMidUpperLimit = QStringLiteral("UBMI");
+inline const QString kLowFrequency = QStringLiteral("FRQL");
+inline const QString kLowResonance = QStringLiteral("QFAL");
+inline const QString kLowLowerLimit = QStringLiteral("LBLO");
+inline const QString kLowUpperLimit = QStringLiteral("UBLO");
+// User interface.
+inline const QString kFullScreen = QStringLiteral("FULL");
+inline const QString kNoSplash = QStringLiteral("SPLA");
+inline const QString kOpenGl = QStringLiteral("TYGL");
+// The deck views' colours, as "#rrggbb" texts.
+inline const QString kTextColour = QStringLiteral("COLA");
+inline const QString kBackgroundColour = QStringLiteral("COLB");
+inline const QString kPlayheadColour = QStringLiteral("COLC");
+inline const QString kMainBeatColour = QStringLiteral("COLD");
+inline const QString kBeatColour = QStringLiteral("COLE");
+inline const QString kWaveformColour = QStringLiteral("COLF");
+inline const QString kPlayedColour = QStringLiteral("COLL");
+inline const QString kLoopColour = QStringLiteral("COLK");
+// Start-up notes: the history note's "Do not bother me again!" and the version-check server's host
+// (empty: the program never asks).
+inline const QString kNoHistoryNote = QStringLiteral("HNOT");
+inline const QString kVersionServer = QStringLiteral("VCHK");
 }  // namespace SettingId
 
 class Settings : public QObject {
