@@ -1,22 +1,15 @@
 #pragma once
-// One second-order IIR section of the deck equaliser. Designing (trigonometry in double, once per
-// settings change) is kept apart from the per-sample step (single precision, in the header so
-// that the equaliser's inner loop inlines it). The results are defined to the bit: the step
-// evaluates its expression in a fixed order and the build forbids fused multiply-adds.
+// One second-order IIR section of the deck equaliser. Designing (BiquadDesign: trigonometry in
+// double, once per settings change) is kept apart from the per-sample step (single precision, in
+// the header so that the equaliser's inner loop inlines it). The results are defined to the bit:
+// the step evaluates its expression in a fixed order and the build forbids fused multiply-adds.
 //
 // Limits: the design is only meaningful for 0 < frequencyHz < 22050 and q > 0; outside that the
 // coefficients may be infinite or NaN. DeckEqualiser keeps its inputs inside those limits.
 
-namespace gm {
+#include "audio/BiquadType.h"
 
-enum class BiquadType {
-  MidPeak = 0,
-  LowShelf = 1,
-  HighShelf = 2,
-  LowKill = 3,   // high-pass
-  HighKill = 4,  // low-pass
-  MidKill = 5,   // notch
-};
+namespace gm {
 
 struct Biquad {
   bool initialised = false;
