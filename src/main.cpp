@@ -114,9 +114,12 @@ int main(int argc, char** argv) {
     std::puts("GrooveMangler 1.4");
     return 0;
   }
-  if (line.send) {
+  if (line.send || line.open) {
     const Directories dirs = Directories::resolve(line.programDir, line.homeDir, QString::fromLocal8Bit(argv[0]));
-    return CommandSender::run(dirs.clientSocketPath(), line.commands, stdout, stderr);
+    if (line.send) return CommandSender::run(dirs.clientSocketPath(), line.commands, stdout, stderr);
+    // One mixer owns the sound devices: files opened while it runs go to it.
+    int status = 0;
+    if (CommandSender::handOver(dirs.clientSocketPath(), line.files, stderr, status)) return status;
   }
   if (line.analyse) return runAnalysis(argc, argv, line);
   return line.headless ? runHeadless(argc, argv, line) : runWindowed(argc, argv, line);
