@@ -79,6 +79,8 @@ int runWindowed(int argc, char** argv, const CommandLine& line) {
     return 1;
   }
   QApplication qtApp(argc, argv);
+  // Lets the desktop match the window to the installed entry (its name and icon in the task bar).
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.groovemangler.GrooveMangler"));
   MainWindow::applyDarkTheme();
   PortAudioBackend backend;
   MessageBoxRequester requester;
