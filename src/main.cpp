@@ -79,6 +79,8 @@ int runWindowed(int argc, char** argv, const CommandLine& line) {
     return 1;
   }
   QApplication qtApp(argc, argv);
+  // Lets the desktop match the window to the installed entry (its name and icon in the task bar).
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.groovemangler.GrooveMangler"));
   MainWindow::applyDarkTheme();
   PortAudioBackend backend;
   MessageBoxRequester requester;
@@ -114,9 +116,12 @@ int main(int argc, char** argv) {
     std::puts("GrooveMangler 1.4");
     return 0;
   }
-  if (line.send) {
+  if (line.send || line.open) {
     const Directories dirs = Directories::resolve(line.programDir, line.homeDir, QString::fromLocal8Bit(argv[0]));
-    return CommandSender::run(dirs.clientSocketPath(), line.commands, stdout, stderr);
+    if (line.send) return CommandSender::run(dirs.clientSocketPath(), line.commands, stdout, stderr);
+    // One mixer owns the sound devices: files opened while it runs go to it.
+    int status = 0;
+    if (CommandSender::handOver(dirs.clientSocketPath(), line.files, stderr, status)) return status;
   }
   if (line.analyse) return runAnalysis(argc, argv, line);
   return line.headless ? runHeadless(argc, argv, line) : runWindowed(argc, argv, line);

@@ -41,6 +41,8 @@ void checkCombination(CommandLine& line) {
   if (!line.error.isEmpty()) return;
   if (line.analyse && line.files.isEmpty()) {
     line.error = QStringLiteral("option --analyse needs files or directories to analyse");
+  } else if (line.analyse && line.open) {
+    line.error = QStringLiteral("option --open does not go with --analyse");
   } else if (!line.analyse && line.jobs != 0) {
     line.error = QStringLiteral("option --jobs goes with --analyse");
   } else if (!line.analyse && line.files.size() > 2) {
@@ -82,6 +84,11 @@ CommandLine CommandLine::parse(int argc, const char* const* argv) {
       for (int j = i + 2; j < argc; ++j) line.commands << QByteArray(argv[j]);
       if (line.commands.isEmpty()) line.error = QStringLiteral("option --send needs a command");
       break;
+    } else if (arg == "--open") {
+      // Everything after it is a file, so that a desktop's file names can never read as options.
+      line.open = true;
+      for (int j = i + 2; j < argc && line.error.isEmpty(); ++j) addFile(line, argv[j]);
+      break;
     } else if (arg == "--analyse") {
       line.analyse = true;
     } else if (!takeJobs(args, i, line) && !takeValue("--progdir", args, i, line.programDir, line.error) &&
@@ -96,10 +103,17 @@ CommandLine CommandLine::parse(int argc, const char* const* argv) {
 QString CommandLine::usage() {
   return QStringLiteral(
       "Usage: GrooveMangler [OPTIONS] [TRACK_A [TRACK_B]]\n"
+      "       GrooveMangler [OPTIONS] --open [FILE [FILE]]\n"
+      "       GrooveMangler --send CMD...\n"
       "       GrooveMangler --analyse [--jobs N] [--progdir DIR] [--home DIR] FILE|DIR...\n"
       "A two-deck DJ music mixer.\n"
       "\n"
       "  TRACK_A, TRACK_B   audio files to load into deck A and deck B at start\n"
+      "  --open [FILE...]   open at most two files as the desktop does: when GrooveMangler\n"
+      "                     runs already, hand each to it (into deck A, or into deck B\n"
+      "                     while deck A plays or loads) and end, with status 0 when it\n"
+      "                     took them all; else start with them, the first in deck A\n"
+      "                     and the second in deck B\n"
       "  --analyse          prepare tracks without window or audio, as loading them would:\n"
       "                     key, tempo, play time, and the bands in the waveform cache;\n"
       "                     directories are searched for audio files by extension; prints\n"

@@ -1,5 +1,6 @@
 #pragma once
 // The program's command line: GrooveMangler [--headless] [--progdir DIR] [--home DIR] [TRACK_A [TRACK_B]],
+// or GrooveMangler [--headless] [--progdir DIR] [--home DIR] --open [FILE [FILE]],
 // or GrooveMangler --send CMD [CMD...].
 // or GrooveMangler --analyse [--jobs N] [--progdir DIR] [--home DIR] FILE|DIR...
 
@@ -15,6 +16,9 @@ struct CommandLine {
   // --send CMD...: the command lines to send to the running program (the arguments' bytes).
   bool send = false;
   QByteArrayList commands;
+  // --open [FILE...]: hand the files to the program already running, or start with them when none
+  // runs (how the desktop opens files, so that a second click does not start a second mixer).
+  bool open = false;
   bool analyse = false;  // prepare the files named, without window or audio
   int jobs = 0;          // files analysed at once; 0: one per core
   QString programDir;  // empty: environment or the executable's directory

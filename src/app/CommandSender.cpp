@@ -1,12 +1,34 @@
 #include "app/CommandSender.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <string>
+#include <vector>
 
 #include <QFile>
 
+#include "control/ArgumentTemplate.h"
 #include "control/PortClient.h"
 
 namespace gm {
+namespace {
+
+// The running program has its own current directory: a relative name is made absolute here, as
+// bytes, since neither the directory's name nor the file's need be text.
+QByteArray absoluteName(const QByteArray& name) {
+  if (name.startsWith('/')) return name;
+  std::vector<char> directory(4096);
+  while (::getcwd(directory.data(), directory.size()) == nullptr) {
+    if (errno != ERANGE) return name;  // the program says the file is not found
+    directory.resize(directory.size() * 2);
+  }
+  QByteArray absolute(directory.data());
+  if (!absolute.endsWith('/')) absolute += '/';
+  return absolute + name;
+}
+
+}  // namespace
 
 int CommandSender::run(const QString& socketPath, const QByteArrayList& commands, std::FILE* out, std::FILE* err) {
   PortClient client;
@@ -32,6 +54,28 @@ int CommandSender::run(const QString& socketPath, const QByteArrayList& commands
     if (status == 0 && code != 0) status = code < 0 ? kNoProgram : code;
   }
   return status;
+}
+
+bool CommandSender::handOver(const QString& socketPath, const QByteArrayList& files, std::FILE* err, int& status) {
+  PortClient client;
+  std::string error;
+  if (!client.connectTo(QFile::encodeName(socketPath).toStdString(), error)) return false;
+  status = 0;
+  for (const QByteArray& file : files) {
+    const QByteArray name = absoluteName(file);
+    std::string reply;
+    if (!client.send(("OPEN " + ArgumentTemplate::quoted(name)).toStdString(), reply)) {
+      std::fprintf(err, "GrooveMangler: the running program went away before it took %s\n", name.constData());
+      if (status == 0) status = kNoProgram;
+      return true;
+    }
+    const int code = PortClient::replyCode(reply);
+    if (code == 0) continue;
+    std::fprintf(err, "GrooveMangler: %s: %s\n", name.constData(), std::string(PortClient::replyText(reply)).c_str());
+    if (status == 0) status = code < 0 ? kNoProgram : code;
+  }
+  if (files.isEmpty()) std::fprintf(err, "GrooveMangler runs already.\n");
+  return true;
 }
 
 }  // namespace gm

@@ -13,7 +13,10 @@ namespace gm {
 
 void ExtraPortCommands::addTo(CommandTable& table, Application& app, RemoteActions& actions) {
   table.add("LOAD", "PATH/A/F", [&app, &actions](const CommandTable::Arguments& args) {
-    return load(app, actions, args[0].text);
+    return load(app, actions.currentDeck() == 0 ? Application::kDeckA : Application::kDeckB, args[0].text);
+  });
+  table.add("OPEN", "PATH/A/F", [&app](const CommandTable::Arguments& args) {
+    return load(app, openTarget(app), args[0].text);
   });
   table.add("STATUS", "", [&app, &actions](const CommandTable::Arguments&) {
     return CommandReply::done(MixStatus::describe(app, actions.currentDeck()));
@@ -30,15 +33,22 @@ void ExtraPortCommands::addTo(CommandTable& table, Application& app, RemoteActio
   });
 }
 
-CommandReply ExtraPortCommands::load(Application& app, const RemoteActions& actions, const QByteArray& path) {
-  if (path.contains('\0')) return CommandReply::error(CommandReply::kBadArgument, "LOAD: a path has no NUL byte");
+// A file opened from the desktop goes where it cannot interrupt the set: deck A, unless deck A is
+// playing or already taking a file (the first of several opened at once).
+int ExtraPortCommands::openTarget(Application& app) {
+  const Deck& deckA = app.deck(Application::kDeckA);
+  return deckA.playing() || deckA.busy() ? Application::kDeckB : Application::kDeckA;
+}
+
+CommandReply ExtraPortCommands::load(Application& app, int deckNumber, const QByteArray& path) {
+  if (path.contains('\0')) return CommandReply::error(CommandReply::kBadArgument, "a path has no NUL byte");
   // Checked before the deck lets go of its track: a mistyped name must not empty a deck.
   struct stat file{};
   if (::stat(path.constData(), &file) != 0) {
     return CommandReply::error(CommandReply::kRefused, errno == ENOENT ? "File not found" : "Cannot read the file");
   }
   if (!S_ISREG(file.st_mode)) return CommandReply::error(CommandReply::kRefused, "Not a file");
-  Deck& deck = app.deck(actions.currentDeck() == 0 ? Application::kDeckA : Application::kDeckB);
+  Deck& deck = app.deck(deckNumber);
   if (deck.playing()) return CommandReply::error(CommandReply::kRefused, "the deck is playing");
   if (deck.busy() || !deck.loadEntry(TrackEntry::fromNativePath(path))) {
     return CommandReply::error(CommandReply::kRefused, "the deck is busy");
