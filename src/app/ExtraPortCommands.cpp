@@ -50,6 +50,7 @@ CommandReply ExtraPortCommands::fireEvent(Application& app, const CommandTable::
   const QString zone = QString::fromUtf8(args[0].text);
   const QString name = QString::fromUtf8(args[1].text);
   for (const EventBinding& record : app.events().records()) {
+    // Scripts name events as mapping files do (the built-in names) or as the editor shows them.
     const auto same = [](const QString& given, const QString& key, const QString& shown) {
       return given.compare(key, Qt::CaseInsensitive) == 0 || given.compare(shown, Qt::CaseInsensitive) == 0;
     };

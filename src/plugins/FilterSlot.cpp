@@ -38,6 +38,7 @@ void FilterSlot::registerEvents(EventList& events) {
   plugin_->registerEvents(events, zone_);
   const QString label = name_ + msg(Msg::FilterOnOffSuffix);
   EventBinding& record = events.registerEvent(zone_, label, std::int32_t(GM_EVENT_TOGGLE), this, kToggleMethod);
+  // Mapping files name it in the built-in language, whatever the suffix reads in the user's.
   record.nameKey = name_ + CatalogTable::builtIn(Msg::FilterOnOffSuffix);
 }
 
