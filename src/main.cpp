@@ -27,7 +27,13 @@ using namespace gm;
 constexpr std::chrono::milliseconds kLoaderStopBound{3000};
 
 Directories directoriesFor(const CommandLine& line, const char* argv0) {
-  Directories dirs = Directories::resolve(line.programDir, line.homeDir, QString::fromLocal8Bit(argv0));
+  return Directories::resolve(line.programDir, line.homeDir, QString::fromLocal8Bit(argv0));
+}
+
+// The program's windows and status line speak the user's language; the command-line tools
+// (--analyse) keep English on standard error, as their manual does.
+Directories translatedDirectoriesFor(const CommandLine& line, const char* argv0) {
+  Directories dirs = directoriesFor(line, argv0);
   CatalogTable::translate(CatalogTable::catalogPathForLanguage(dirs.programDir()));
   return dirs;
 }
@@ -54,7 +60,7 @@ int runHeadless(int argc, char** argv, const CommandLine& line) {
   QCoreApplication qtApp(argc, argv);
   PortAudioBackend backend;
   ConsoleRequester requester;
-  Application app(directoriesFor(line, argv[0]), backend, requester);
+  Application app(translatedDirectoriesFor(line, argv[0]), backend, requester);
   QObject::connect(&app.status(), &StatusLine::shown, [](const QString& text) {
     std::fprintf(stderr, "GrooveMangler: %s\n", text.toLocal8Bit().constData());
   });
@@ -84,7 +90,7 @@ int runWindowed(int argc, char** argv, const CommandLine& line) {
   MainWindow::applyDarkTheme();
   PortAudioBackend backend;
   MessageBoxRequester requester;
-  Application app(directoriesFor(line, argv[0]), backend, requester);
+  Application app(translatedDirectoriesFor(line, argv[0]), backend, requester);
   MainWindow window(app);
   requester.setParentWidget(&window);
   BreakSignal breakSignal;

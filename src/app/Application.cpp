@@ -233,7 +233,7 @@ void Application::loadFiles(const QByteArrayList& files) {
   for (int i = 0; i < std::min<int>(int(files.size()), 2); ++i) {
     Deck& target = deck(i == 0 ? kDeckA : kDeckB);
     const TrackEntry entry = TrackEntry::fromNativePath(files[i]);
-    if (!target.loadEntry(entry)) status_.show(msg(Msg::LoadFailed).arg(entry.fileName(), "the deck is busy"));
+    if (!target.loadEntry(entry)) status_.show(msg(Msg::LoadFailed).arg(entry.fileName(), msg(Msg::ReasonDeckBusy)));
   }
 }
 

@@ -60,8 +60,11 @@ CommandReply ExtraPortCommands::fireEvent(Application& app, const CommandTable::
   const QString zone = QString::fromUtf8(args[0].text);
   const QString name = QString::fromUtf8(args[1].text);
   for (const EventBinding& record : app.events().records()) {
-    if (record.target == nullptr || zone.compare(record.zone, Qt::CaseInsensitive) != 0 ||
-        name.compare(record.name, Qt::CaseInsensitive) != 0) {
+    // Scripts name events as mapping files do (the built-in names) or as the editor shows them.
+    const auto same = [](const QString& given, const QString& key, const QString& shown) {
+      return given.compare(key, Qt::CaseInsensitive) == 0 || given.compare(shown, Qt::CaseInsensitive) == 0;
+    };
+    if (record.target == nullptr || !same(zone, record.zoneKey, record.zone) || !same(name, record.nameKey, record.name)) {
       continue;
     }
     record.target->invokeEvent(record.method, args[2].number);

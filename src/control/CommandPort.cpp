@@ -15,6 +15,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include "core/CatalogTable.h"
 #include "control/PortSession.h"
 
 namespace gm {
@@ -61,9 +62,9 @@ CommandPort::Outcome CommandPort::open(const QString& path, QString* reason) {
   const QByteArray native = QFile::encodeName(path);
   sockaddr_un address;
   if (!fillAddress(native, address)) {
-    why = QStringLiteral("the path is too long for a socket");
+    why = msg(Msg::ReasonSocketPathTooLong);
   } else if (somebodyAnswers(address)) {
-    if (reason) *reason = QStringLiteral("another program serves it");
+    if (reason) *reason = msg(Msg::ReasonPortServed);
     return Outcome::InUse;
   } else if (!takeLock(native, &why)) {
     if (reason) *reason = why;
@@ -86,7 +87,7 @@ bool CommandPort::takeLock(const QByteArray& socketPath, QString* reason) {
     return false;
   }
   if (::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) return true;
-  *reason = QStringLiteral("another program is opening it");
+  *reason = msg(Msg::ReasonPortOpening);
   ::close(lockFd_);
   lockFd_ = -1;
   return false;
@@ -100,7 +101,7 @@ bool CommandPort::listenAt(const QByteArray& socketPath, QString* reason) {
     // Left by a program that died (nobody answered and nobody holds the lock). Anything other than
     // a socket is not ours to remove.
     if (!S_ISSOCK(existing.st_mode)) {
-      *reason = QStringLiteral("a file that is not a socket is in the way");
+      *reason = msg(Msg::ReasonNotASocket);
       return false;
     }
     ::unlink(socketPath.constData());

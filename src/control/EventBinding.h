@@ -15,8 +15,10 @@ enum class EventType : std::int32_t { Button = 0, Toggle = 1, Analog = 2, Output
 struct EventBinding {
   static constexpr std::int32_t kNoReading = 1024;
 
-  QString zone;                 // group the event belongs to ("Filter A")
-  QString name;                 // event name ("Mufflex Frequency")
+  QString zone;                 // group the event belongs to as shown ("Filter A")
+  QString name;                 // event name as shown ("Mufflex Frequency")
+  QString zoneKey;              // the zone in the built-in language: what mapping files store
+  QString nameKey;              // the name in the built-in language: what mapping files store
   std::int32_t type = 0;        // EventType, kept as the registered number
   std::uint32_t method = 0;     // operation invoked on the target
   EventTarget* target = nullptr;  // not owned; cleared when the target goes away

@@ -1,5 +1,7 @@
 #include "control/EventList.h"
 
+#include "core/CatalogTable.h"
+
 namespace gm {
 
 EventBinding& EventList::registerEvent(const QString& zone, const QString& name, std::int32_t type,
@@ -7,6 +9,8 @@ EventBinding& EventList::registerEvent(const QString& zone, const QString& name,
   EventBinding& record = records_.emplace_back();
   record.zone = zone;
   record.name = name;
+  record.zoneKey = CatalogTable::builtInOf(zone);
+  record.nameKey = CatalogTable::builtInOf(name);
   record.type = type;
   record.method = method;
   record.target = target;

@@ -23,7 +23,8 @@ class EventList {
   using WeakRef = std::weak_ptr<EventList* const>;
   WeakRef weakRef() const { return self_; }
 
-  // [main-thread] Appends a record built from a registration; bindings start empty.
+  // [main-thread] Appends a record built from a registration; bindings start empty. The keys are the
+  // built-in texts of the zone and name when they are catalog texts, else the texts themselves.
   EventBinding& registerEvent(const QString& zone, const QString& name, std::int32_t type, EventTarget* target,
                               std::uint32_t method);
   // [main-thread] Clears the target of every record that points at `target` (which is going away).

@@ -91,7 +91,7 @@ qsizetype matchingEvent(const ParsedRecord& parsed, const EventList& events) {
   for (std::size_t i = 0; i < records.size(); ++i) {
     const EventBinding& record = records[i];
     if (record.type == parsed.type && record.method == std::uint32_t(parsed.method) &&
-        startsWithNoCase(name, record.name) && startsWithNoCase(zone, record.zone)) {
+        startsWithNoCase(name, record.nameKey) && startsWithNoCase(zone, record.zoneKey)) {
       return qsizetype(i);
     }
   }
@@ -139,8 +139,8 @@ QByteArray EventMappingFile::format(const EventList& events) {
   QByteArray out;
   for (const EventBinding& record : events.records()) {
     out += "START\n";
-    out += "ORIGIN:" + oneLine(record.zone) + '\n';
-    out += "EVENTNAME:" + oneLine(record.name) + '\n';
+    out += "ORIGIN:" + oneLine(record.zoneKey) + '\n';
+    out += "EVENTNAME:" + oneLine(record.nameKey) + '\n';
     out += "AMIGADOS:" + oneLine(record.script) + '\n';
     out += "KEYBOARD:" + oneLine(record.keyboard) + '\n';
     out += "HIDNAME:" + oneLine(record.hidName) + '\n';

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "core/CatalogTable.h"
+
 namespace gm {
 namespace {
 
@@ -108,7 +110,7 @@ bool AtomicFile::writeWith(const QString& path, const std::function<bool(const Q
   ::close(fd);
   if (!produce(QFile::decodeName(temporary))) {
     ::unlink(temporary.constData());
-    return fail(error, QStringLiteral("write failed"));
+    return fail(error, msg(Msg::ReasonWriteFailed));
   }
   // The producer may have replaced the file by name: reopen what is there now.
   fd = ::open(temporary.constData(), O_RDWR | O_CLOEXEC);

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTextStream>
 #include <QtGlobal>
 
@@ -238,8 +239,105 @@ constexpr Entry kBuiltIn[] = {
     {Msg::StatusTracksSkipped, "Files not added (the decoder cannot read them): %1."},
     {Msg::StatusRatingNotStored, "Could not store the rating in %1 (%2)."},
     {Msg::StatusPathsLeftOut, "%1 tracks were left out of %2: their file names hold a line break."},
+    {Msg::SyncButton, "SYNC"},
+    {Msg::SyncHelp, "Match this deck's tempo to the other deck's (within 10 %)."},
+    {Msg::BpmCaption, "BPM"},
+    {Msg::BpmSliderHelp, "The track's own tempo; the beat grid and the loops follow it."},
+    {Msg::PitchCaption, "PITCH"},
+    {Msg::PitchFaderHelp, "Tempo: + towards the bottom, as on a turntable."},
+    {Msg::PitchDownHelp, "Slower by 0.01 %."},
+    {Msg::PitchUpHelp, "Faster by 0.01 %."},
+    {Msg::PlayButton, "PLAY"},
+    {Msg::CueJumpHelp, "Jump to the cue point."},
+    {Msg::SetCueButton, "SET CUE"},
+    {Msg::SetCueHelp, "Put the cue point at the play position."},
+    {Msg::RewindHelp, "Back to the start of the track."},
+    {Msg::CueNudgeCaption, "CUE NUDGE"},
+    {Msg::CueBackHelp, "Cue point 1/100 s earlier."},
+    {Msg::CueBackFineHelp, "Cue point one frame earlier."},
+    {Msg::CueForwardFineHelp, "Cue point one frame later."},
+    {Msg::CueForwardHelp, "Cue point 1/100 s later."},
+    {Msg::SaveBpmCueButton, "Save BPM && Cue"},
+    {Msg::SaveBpmCueHelp, "Remember this track's tempo and cue point: they come back whenever it is loaded."},
+    {Msg::LoopCaption, "LOOP (BEATS)"},
+    {Msg::LoopButtonHelp, "Loop %1 beat(s) from the next beat; loops are set while the deck plays."},
+    {Msg::LoopDoubleHelp, "Double the loop's length."},
+    {Msg::LoopHalveHelp, "Halve the loop's length."},
+    {Msg::LoopStopHelp, "Leave the loop."},
+    {Msg::BendCaption, "BEND"},
+    {Msg::GainCaption, "GAIN"},
+    {Msg::HiCaption, "HI"},
+    {Msg::MidCaption, "MID"},
+    {Msg::LowCaption, "LOW"},
+    {Msg::KillButton, "K"},
+    {Msg::KillHighHelp, "Kill the high band"},
+    {Msg::KillMidHelp, "Kill the mid band"},
+    {Msg::KillLowHelp, "Kill the low band"},
+    {Msg::PanCaption, "PAN"},
+    {Msg::MuteButton, "MUTE"},
+    {Msg::MuteHelp, "Silence this deck in the mix; the fader keeps its place."},
+    {Msg::PhonesCaption, "PHONES"},
+    {Msg::CueAHelp, "Pre-listen to deck A in the headphones"},
+    {Msg::CueBHelp, "Pre-listen to deck B in the headphones"},
+    {Msg::BandHiToggle, "hi"},
+    {Msg::BandMidToggle, "mid"},
+    {Msg::BandLowToggle, "low"},
+    {Msg::BandHiHelp, "Show the energy of the highs (above 4 kHz) instead of the waveform."},
+    {Msg::BandMidHelp, "Show the energy of the mids (200 Hz to 4 kHz) instead of the waveform."},
+    {Msg::BandLowHelp, "Show the energy of the lows (below 200 Hz) instead of the waveform."},
+    {Msg::NavigatorHelp, "The whole track: click or drag to move the play position."},
+    {Msg::NavigatorLoading, "Loading %1%"},
+    {Msg::WaveformHelp, "Turn the mouse wheel to jog: nudges the tempo while playing, moves the position while paused."},
+    {Msg::WaveformLoading, "Deck %1: loading…"},
+    {Msg::WaveformDropHint, "Deck %1: drop an audio file here"},
+    {Msg::WaveformLoadingPercent, "loading %1%"},
+    {Msg::AudioFilesFilter, "Audio (%1)"},
+    {Msg::TagUndefined, "Undefined"},
+    {Msg::ReasonDeckBusy, "the deck is busy"},
+    {Msg::ReasonNotPluginLibrary, "not a plug-in library"},
+    {Msg::ReasonPrefsOutsideFolder, "its preferences file would lie outside its folder"},
+    {Msg::ReasonFailedToStart, "it failed to start"},
+    {Msg::ReasonNoName, "it has no name"},
+    {Msg::ReasonNoUsableControls, "it has no usable controls"},
+    {Msg::ReasonNotAPlugin, "not a GrooveMangler plug-in (no PluginQuery)"},
+    {Msg::ReasonNoPluginClass, "no plug-in class"},
+    {Msg::ReasonOtherInterface, "made for plug-in interface %1.%2, not %3"},
+    {Msg::ReasonDamagedPluginClass, "damaged plug-in class"},
+    {Msg::ReasonElfTooShort, "too short for an ELF header"},
+    {Msg::ReasonNotElf, "not an ELF file"},
+    {Msg::ReasonOtherMachine, "built for another kind of machine"},
+    {Msg::ReasonNotSharedLibrary, "not a shared library"},
+    {Msg::ReasonDamagedHeaders, "damaged program headers"},
+    {Msg::ReasonCutBeforeHeaders, "damaged: cut short before its program headers"},
+    {Msg::ReasonUnreadableHeaders, "unreadable program headers"},
+    {Msg::ReasonCutShortBytes, "damaged: cut short (%1 of %2 bytes)"},
+    {Msg::ReasonNotAFile, "not a file"},
+    {Msg::ReasonSocketPathTooLong, "the path is too long for a socket"},
+    {Msg::ReasonPortServed, "another program serves it"},
+    {Msg::ReasonPortOpening, "another program is opening it"},
+    {Msg::ReasonNotASocket, "a file that is not a socket is in the way"},
+    {Msg::ReasonNoDirectory, "cannot create the directory"},
+    {Msg::ReasonWriteFailed, "write failed"},
+    {Msg::ReasonFileNotFound, "File not found"},
+    {Msg::ReasonPermissionDenied, "Permission denied"},
+    {Msg::ReasonNotFile, "Not a file"},
+    {Msg::ReasonNoMemory, "Not enough memory"},
+    {Msg::ReasonCannotRead, "Cannot read file"},
+    {Msg::ReasonNoAudio, "No audio in file"},
+    {Msg::ReasonNoDecoder, "No decoder for this audio format"},
+    {Msg::ReasonUnsupported, "Unsupported or damaged file"},
+    {Msg::ReasonSampleRate, "Unsupported sample rate"},
+    {Msg::ReasonCannotDecode, "cannot be decoded"},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
+// The table is indexed by id: each entry sits at its id's place.
+constexpr bool inIdOrder() {
+  for (std::size_t i = 0; i < std::size(kBuiltIn); ++i) {
+    if (int(kBuiltIn[i].id) != int(i) + 1) return false;
+  }
+  return true;
+}
+static_assert(inIdOrder(), "built-in texts are listed in the order of their ids");
 
 std::array<QString, kCount>& texts() {
   static std::array<QString, kCount> table = [] {
@@ -249,6 +347,9 @@ std::array<QString, kCount>& texts() {
   }();
   return table;
 }
+
+// "de_DE.UTF-8" and "de_DE@euro" → "de".
+QString languageOf(const QString& locale) { return locale.section('_', 0, 0).section('.', 0, 0).section('@', 0, 0); }
 
 QString unescape(QString text) { return text.replace("\\n", "\n"); }
 
@@ -287,14 +388,44 @@ QString CatalogTable::catalogPathForLanguage(const QString& programDir) {
     locale = qEnvironmentVariable(variable);
     if (!locale.isEmpty()) break;
   }
-  const QString language = locale.section('_', 0, 0).section('.', 0, 0);
-  if (language.isEmpty() || language == "C" || language == "POSIX" || language == "en") return {};
-  const QString path = programDir + "/Catalogs/" + language + "/GrooveMangler.catalog";
-  return QFileInfo::exists(path) ? path : QString();
+  // Without a locale the program runs in "C", which keeps the built-in texts whatever LANGUAGE says.
+  const QString localeLanguage = languageOf(locale);
+  if (localeLanguage.isEmpty() || localeLanguage == "C" || localeLanguage == "POSIX") return {};
+  QStringList languages = qEnvironmentVariable("LANGUAGE").split(':', Qt::SkipEmptyParts);
+  languages << locale;
+  for (const QString& entry : languages) {
+    const QString language = languageOf(entry);
+    if (language.isEmpty() || language == "C" || language == "POSIX") continue;
+    if (language == "en") return {};  // the built-in texts
+    const QString path = programDir + "/Catalogs/" + language + "/GrooveMangler.catalog";
+    if (QFileInfo::exists(path)) return path;
+  }
+  return {};
 }
 
 void CatalogTable::resetToBuiltIn() {
   for (const Entry& entry : kBuiltIn) texts()[int(entry.id)] = QString::fromUtf8(entry.english);
+}
+
+QString CatalogTable::builtIn(Msg id) {
+  const int index = int(id);
+  Q_ASSERT(index > 0 && index < kCount);
+  return QString::fromUtf8(kBuiltIn[index - 1].english);
+}
+
+QString CatalogTable::builtInOf(const QString& shown) {
+  const auto& current = texts();
+  for (int index = 1; index < kCount; ++index) {
+    if (current[index] == shown) return QString::fromUtf8(kBuiltIn[index - 1].english);
+  }
+  return shown;
+}
+
+QString CatalogTable::translatedOf(const QString& builtIn) {
+  for (int index = 1; index < kCount; ++index) {
+    if (builtIn == CatalogTable::builtIn(Msg(index))) return texts()[index];
+  }
+  return builtIn;
 }
 
 }  // namespace gm

@@ -218,12 +218,103 @@ enum class Msg : int {
   StatusTracksSkipped,
   StatusRatingNotStored,
   StatusPathsLeftOut,
+  // Translations: deck, mixer and waveform labels and help texts, and the playlist's texts.
+  SyncButton,
+  SyncHelp,
+  BpmCaption,
+  BpmSliderHelp,
+  PitchCaption,
+  PitchFaderHelp,
+  PitchDownHelp,
+  PitchUpHelp,
+  PlayButton,
+  CueJumpHelp,
+  SetCueButton,
+  SetCueHelp,
+  RewindHelp,
+  CueNudgeCaption,
+  CueBackHelp,
+  CueBackFineHelp,
+  CueForwardFineHelp,
+  CueForwardHelp,
+  SaveBpmCueButton,
+  SaveBpmCueHelp,
+  LoopCaption,
+  LoopButtonHelp,
+  LoopDoubleHelp,
+  LoopHalveHelp,
+  LoopStopHelp,
+  BendCaption,
+  GainCaption,
+  HiCaption,
+  MidCaption,
+  LowCaption,
+  KillButton,
+  KillHighHelp,
+  KillMidHelp,
+  KillLowHelp,
+  PanCaption,
+  MuteButton,
+  MuteHelp,
+  PhonesCaption,
+  CueAHelp,
+  CueBHelp,
+  BandHiToggle,
+  BandMidToggle,
+  BandLowToggle,
+  BandHiHelp,
+  BandMidHelp,
+  BandLowHelp,
+  NavigatorHelp,
+  NavigatorLoading,
+  WaveformHelp,
+  WaveformLoading,
+  WaveformDropHint,
+  WaveformLoadingPercent,
+  AudioFilesFilter,
+  TagUndefined,
+  ReasonDeckBusy,
+  ReasonNotPluginLibrary,
+  ReasonPrefsOutsideFolder,
+  ReasonFailedToStart,
+  ReasonNoName,
+  ReasonNoUsableControls,
+  ReasonNotAPlugin,
+  ReasonNoPluginClass,
+  ReasonOtherInterface,
+  ReasonDamagedPluginClass,
+  ReasonElfTooShort,
+  ReasonNotElf,
+  ReasonOtherMachine,
+  ReasonNotSharedLibrary,
+  ReasonDamagedHeaders,
+  ReasonCutBeforeHeaders,
+  ReasonUnreadableHeaders,
+  ReasonCutShortBytes,
+  ReasonNotAFile,
+  ReasonSocketPathTooLong,
+  ReasonPortServed,
+  ReasonPortOpening,
+  ReasonNotASocket,
+  ReasonNoDirectory,
+  ReasonWriteFailed,
+  ReasonFileNotFound,
+  ReasonPermissionDenied,
+  ReasonNotFile,
+  ReasonNoMemory,
+  ReasonCannotRead,
+  ReasonNoAudio,
+  ReasonNoDecoder,
+  ReasonUnsupported,
+  ReasonSampleRate,
+  ReasonCannotDecode,
   Count  // keep last
 };
 
 class CatalogTable {
  public:
-  // [main-thread] The current text of an id (translated once translate() ran).
+  // The current text of an id (translated once translate() ran). Any thread may read it: the table
+  // is only written at start, before the program's threads run (and by tests).
   static const QString& text(Msg id);
 
   // [main-thread] Replaces texts by those of a catalog file: UTF-8 lines "<id> <text>", where "\n"
@@ -231,10 +322,21 @@ class CatalogTable {
   // ids and malformed lines are ignored. Returns the number of texts replaced.
   static int translate(const QString& catalogPath);
   // The catalog for the user's language under <programDir>/Catalogs/<language>/GrooveMangler.catalog,
-  // the language coming from LC_ALL, LC_MESSAGES or LANG ("de_DE.UTF-8" → "de"). Empty when none.
+  // the language coming from LC_ALL, LC_MESSAGES or LANG ("de_DE.UTF-8" → "de"), or from the
+  // preference list in LANGUAGE ("fr:de") unless that locale is "C" or unset. Empty when none.
   static QString catalogPathForLanguage(const QString& programDir);
   // [main-thread] Back to the built-in English texts (tests).
   static void resetToBuiltIn();
+
+  // The built-in English text of an id, whatever the catalog says.
+  static QString builtIn(Msg id);
+  // [main-thread] The built-in English text of the id whose current text is `shown`; `shown` itself
+  // when no id has it (a plug-in's own name). Files the program writes store these, so that a file
+  // saved in one language still reads in another.
+  static QString builtInOf(const QString& shown);
+  // The current text of the id whose built-in text is `builtIn`; `builtIn` itself when no id has it.
+  // For texts made where the catalog is not at hand (a decoder's reason for refusing a file).
+  static QString translatedOf(const QString& builtIn);
 };
 
 // Short form used throughout the program.

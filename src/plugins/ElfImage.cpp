@@ -11,6 +11,8 @@
 
 #include <QFile>
 
+#include "core/CatalogTable.h"
+
 namespace gm {
 namespace {
 
@@ -42,23 +44,23 @@ bool readAt(int fd, void* into, std::size_t size, off_t offset) {
 
 QString checkHeaders(int fd, std::uint64_t fileSize) {
   Header header{};
-  if (!readAt(fd, &header, sizeof header, 0)) return QStringLiteral("too short for an ELF header");
-  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) return QStringLiteral("not an ELF file");
+  if (!readAt(fd, &header, sizeof header, 0)) return msg(Msg::ReasonElfTooShort);
+  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0) return msg(Msg::ReasonNotElf);
   if (header.e_ident[EI_CLASS] != kClass || header.e_ident[EI_DATA] != kByteOrder) {
-    return QStringLiteral("built for another kind of machine");
+    return msg(Msg::ReasonOtherMachine);
   }
-  if (header.e_type != ET_DYN) return QStringLiteral("not a shared library");
-  if (header.e_phentsize != sizeof(ProgramHeader) || header.e_phnum == 0) return QStringLiteral("damaged program headers");
+  if (header.e_type != ET_DYN) return msg(Msg::ReasonNotSharedLibrary);
+  if (header.e_phentsize != sizeof(ProgramHeader) || header.e_phnum == 0) return msg(Msg::ReasonDamagedHeaders);
   const std::uint64_t headersEnd = std::uint64_t(header.e_phoff) + std::uint64_t(header.e_phnum) * sizeof(ProgramHeader);
-  if (headersEnd > fileSize) return QStringLiteral("damaged: cut short before its program headers");
+  if (headersEnd > fileSize) return msg(Msg::ReasonCutBeforeHeaders);
   std::vector<ProgramHeader> segments(header.e_phnum);
   if (!readAt(fd, segments.data(), segments.size() * sizeof(ProgramHeader), off_t(header.e_phoff))) {
-    return QStringLiteral("unreadable program headers");
+    return msg(Msg::ReasonUnreadableHeaders);
   }
   for (const ProgramHeader& segment : segments) {
     if (segment.p_type != PT_LOAD && segment.p_type != PT_DYNAMIC) continue;
     const std::uint64_t end = std::uint64_t(segment.p_offset) + std::uint64_t(segment.p_filesz);
-    if (end < segment.p_offset || end > fileSize) return QStringLiteral("damaged: cut short (%1 of %2 bytes)").arg(fileSize).arg(end);
+    if (end < segment.p_offset || end > fileSize) return msg(Msg::ReasonCutShortBytes).arg(fileSize).arg(end);
   }
   return {};
 }
@@ -71,7 +73,7 @@ QString ElfImage::problem(const QString& path) {
   struct stat info {};
   QString problem;
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    problem = QStringLiteral("not a file");
+    problem = msg(Msg::ReasonNotAFile);
   } else {
     problem = checkHeaders(fd, std::uint64_t(info.st_size));
   }

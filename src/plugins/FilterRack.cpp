@@ -1,5 +1,6 @@
 #include "plugins/FilterRack.h"
 
+#include "core/CatalogTable.h"
 #include "plugins/FilterSlot.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginObject.h"
@@ -15,7 +16,7 @@ void FilterRack::scan(const PluginHost& host) {
     std::unique_ptr<PluginObject> plugin = host.createObject(path);
     if (!plugin) continue;
     if (plugin->name().isEmpty()) {
-      host.refuse(path, QStringLiteral("it has no name"));
+      host.refuse(path, msg(Msg::ReasonNoName));
       continue;
     }
     // Disabled plug-ins stay out until the next start: racks read the flag only here.
@@ -24,7 +25,7 @@ void FilterRack::scan(const PluginHost& host) {
     if (slot) {
       slots_.push_back(std::move(slot));
     } else {
-      host.refuse(path, QStringLiteral("it has no usable controls"));
+      host.refuse(path, msg(Msg::ReasonNoUsableControls));
     }
   }
   chain_.publish();

@@ -37,7 +37,9 @@ void FilterSlot::registerEvents(EventList& events) {
   registeredWith_ = events.weakRef();
   plugin_->registerEvents(events, zone_);
   const QString label = name_ + msg(Msg::FilterOnOffSuffix);
-  events.registerEvent(zone_, label, std::int32_t(GM_EVENT_TOGGLE), this, kToggleMethod);
+  EventBinding& record = events.registerEvent(zone_, label, std::int32_t(GM_EVENT_TOGGLE), this, kToggleMethod);
+  // Mapping files name it in the built-in language, whatever the suffix reads in the user's.
+  record.nameKey = name_ + CatalogTable::builtIn(Msg::FilterOnOffSuffix);
 }
 
 void FilterSlot::invokeEvent(std::uint32_t method, std::int32_t value) {

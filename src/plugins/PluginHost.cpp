@@ -64,7 +64,7 @@ PluginHost::PluginHost(Directories directories, std::uint32_t maxBlockFrames)
 QStringList PluginHost::pluginFiles(const QString& directory) const {
   QStringList others;
   const QStringList files = PluginDirectory::pluginFiles(resolve(QStringLiteral("PROGDIR:") + directory), &others);
-  for (const QString& other : others) refuse(other, QStringLiteral("not a plug-in library"));
+  for (const QString& other : others) refuse(other, msg(Msg::ReasonNotPluginLibrary));
   return files;
 }
 
@@ -80,12 +80,12 @@ std::unique_ptr<PluginObject> PluginHost::createObject(const QString& path) cons
   if (prefsName != nullptr && *prefsName != '\0') {
     prefsPath = prefsPathFor(prefsName);
     if (prefsPath.isEmpty()) {
-      refuse(path, QStringLiteral("its preferences file would lie outside its folder"));
+      refuse(path, msg(Msg::ReasonPrefsOutsideFolder));
       return nullptr;
     }
   }
   std::unique_ptr<PluginObject> object = PluginObject::create(*this, std::move(library), prefsPath);
-  if (!object) refuse(path, QStringLiteral("it failed to start"));
+  if (!object) refuse(path, msg(Msg::ReasonFailedToStart));
   return object;
 }
 

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "core/CatalogTable.h"
 #include "plugins/ElfImage.h"
 
 namespace gm {
@@ -28,17 +29,17 @@ void setError(QString* error, const QString& text) {
 }
 
 QString classProblem(gm_plugin_query_fn query, const gm_plugin_class* pluginClass) {
-  if (query == nullptr) return QStringLiteral("not a GrooveMangler plug-in (no PluginQuery)");
-  if (pluginClass == nullptr) return QStringLiteral("no plug-in class");
+  if (query == nullptr) return msg(Msg::ReasonNotAPlugin);
+  if (pluginClass == nullptr) return msg(Msg::ReasonNoPluginClass);
   if (!gm_abi_version_is_compatible(pluginClass->abi)) {
-    return QStringLiteral("made for plug-in interface %1.%2, not %3")
+    return msg(Msg::ReasonOtherInterface)
         .arg(pluginClass->abi.major).arg(pluginClass->abi.minor).arg(GM_PLUGIN_ABI_MAJOR);
   }
   if (!gm_plugin_class_is_compatible(pluginClass) || pluginClass->create == nullptr ||
       pluginClass->dispose == nullptr || pluginClass->get_attribute == nullptr ||
       pluginClass->set_attributes == nullptr || pluginClass->call_method == nullptr ||
       (pluginClass->kind != GM_PLUGIN_FILTER && pluginClass->kind != GM_PLUGIN_DETECTOR)) {
-    return QStringLiteral("damaged plug-in class");
+    return msg(Msg::ReasonDamagedPluginClass);
   }
   return {};
 }

@@ -1,5 +1,6 @@
 #include "plugins/PluginList.h"
 
+#include "core/CatalogTable.h"
 #include "plugins/PluginHost.h"
 #include "plugins/PluginObject.h"
 
@@ -15,7 +16,7 @@ void PluginList::scan(const PluginHost& host) {
     if (!plugin) continue;
     QString name = plugin->name();
     if (name.isEmpty()) {
-      host.refuse(file, QStringLiteral("it has no name"));
+      host.refuse(file, msg(Msg::ReasonNoName));
       continue;
     }
     QString version = plugin->versionText();

@@ -186,7 +186,7 @@ void Deck::onLoadFailed(const QString& fileName, const QString& reason) {
   busy_ = false;
   detachTrack();
   filePath_.clear();
-  title_ = msg(Msg::LoadFailed).arg(fileName, reason);
+  title_ = msg(Msg::LoadFailed).arg(fileName, CatalogTable::translatedOf(reason));
   Q_EMIT titleChanged(title_);
   Q_EMIT loadFailed(title_);
 }

@@ -4,14 +4,13 @@
 
 #include <QFile>
 
+#include "core/CatalogTable.h"
 #include "tracks/MediaDecoder.h"
 #include "tracks/TrackDatabase.h"
 #include "tracks/TrackLoader.h"
 
 namespace gm {
 namespace {
-
-const QString kUndefined = QStringLiteral("Undefined");
 
 bool named(const std::string& name, const char* wanted) {
   return QString::fromStdString(name).compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0;
@@ -52,7 +51,7 @@ void takeTags(PlaylistEntry& entry, const MediaTags& tags) {
 void fillMissingTexts(PlaylistEntry& entry) {
   if (entry.title.isEmpty()) entry.title = TrackEntry::fromNativePath(entry.nativePath).fileName();
   for (QString* text : {&entry.artist, &entry.album, &entry.comment}) {
-    if (text->isEmpty()) *text = kUndefined;
+    if (text->isEmpty()) *text = msg(Msg::TagUndefined);
   }
 }
 
@@ -77,7 +76,7 @@ std::optional<PlaylistEntry> PlaylistEntry::fromFile(const QByteArray& nativePat
   if (!decoder) return std::nullopt;
   PlaylistEntry entry;
   entry.nativePath = nativePath;
-  entry.yearText = kUndefined;
+  entry.yearText = msg(Msg::TagUndefined);
   // Before the digest, which rewinds the decoder to the file's own rate.
   entry.frames = decoder->frameCount();
   entry.sampleRate = decoder->sampleRate();

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "core/CatalogTable.h"
 #include "tracks/RecordFile.h"
 #include "tracks/TrackScript.h"
 
@@ -61,7 +62,7 @@ bool TrackDatabase::saveBpmCue(const TrackDigest& digest, const std::string& rel
 
 bool TrackDatabase::ensureDirectory(Failure* failure) const {
   const QString directory = directories_.resolve(QStringLiteral("PROGDIR:Keyledger"));
-  return Directories::ensureDir(directory) || fail(failure, directory, QStringLiteral("cannot create the directory"));
+  return Directories::ensureDir(directory) || fail(failure, directory, msg(Msg::ReasonNoDirectory));
 }
 
 }  // namespace gm

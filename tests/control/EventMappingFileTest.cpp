@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "control/EventList.h"
+#include "core/CatalogTable.h"
 #include "core/RegularFile.h"
 #include "support/RecordingTarget.h"
 
@@ -142,6 +143,53 @@ TEST(EventMappingFile, UnreadableFilesLeaveEveryEventAsItWas) {
   empty.close();
   EXPECT_TRUE(EventMappingFile::load(empty.fileName(), events));
   EXPECT_EQ(events.records()[0].keyboard, "d");
+}
+
+// The file keeps the built-in names, whatever language the program showed when it saved: a mapping
+// saved in German binds the same events when the program runs in English, and in German again.
+TEST(EventMappingFile, StoresBuiltInNamesSoAMappingSavedInOneLanguageLoadsInAnother) {
+  QTemporaryDir dir;
+  QFile catalog(dir.filePath("de.catalog"));
+  ASSERT_TRUE(catalog.open(QIODevice::WriteOnly));
+  catalog.write(QByteArray::number(int(Msg::ZoneControllerA)) + " Steuerung A\n" +
+                QByteArray::number(int(Msg::EventPlay)) + " Abspielen\n" +
+                QByteArray::number(int(Msg::EventLoop1)) + " Schleife 1\n");
+  catalog.close();
+  const struct BuiltInAgain {
+    ~BuiltInAgain() { CatalogTable::resetToBuiltIn(); }
+  } builtInAgain;
+  ASSERT_EQ(CatalogTable::translate(catalog.fileName()), 3);
+  RecordingTarget target;
+  const auto registerShown = [&target](EventList& events) {
+    events.registerEvent(msg(Msg::ZoneControllerA), msg(Msg::EventPlay), 0, &target, kPlay);
+    events.registerEvent(msg(Msg::ZoneControllerA), msg(Msg::EventLoop1), 1, &target, kLoop1);
+    events.registerEvent(msg(Msg::ZoneControllerA), "Mufflex Freq", 2, &target, 0x80001001);  // a plug-in's own
+  };
+  EventList german;
+  registerShown(german);
+  EXPECT_EQ(german.records()[0].name, "Abspielen");
+  german.records()[0].keyboard = "d";
+  german.records()[1].keyboard = "1";
+  german.records()[2].hidIndex = 5;
+  const QString path = dir.filePath("default.cfg");
+  ASSERT_TRUE(EventMappingFile::save(path, german));
+  const QByteArray saved = readAll(path);
+  EXPECT_TRUE(saved.startsWith("START\nORIGIN:Controller A\nEVENTNAME:Play\n")) << saved.left(80).constData();
+  EXPECT_TRUE(saved.contains("EVENTNAME:Loop 1\n"));
+  EXPECT_TRUE(saved.contains("EVENTNAME:Mufflex Freq\n"));
+
+  EventList germanAgain;
+  registerShown(germanAgain);
+  ASSERT_TRUE(EventMappingFile::load(path, germanAgain));
+  CatalogTable::resetToBuiltIn();
+  EventList english;
+  registerShown(english);
+  ASSERT_TRUE(EventMappingFile::load(path, english));
+  for (const EventList* events : {&germanAgain, &english}) {
+    EXPECT_EQ(events->records()[0].keyboard, "d");
+    EXPECT_EQ(events->records()[1].keyboard, "1");
+    EXPECT_EQ(events->records()[2].hidIndex, 5);
+  }
 }
 
 }  // namespace

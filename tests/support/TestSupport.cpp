@@ -11,9 +11,23 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
+#include "core/Directories.h"
+
 namespace gm::testing {
+
+bool installBuiltPlugins(const Directories& dirs) {
+  const QString built = qEnvironmentVariable("GROOVEMANGLER_PROGDIR");
+  bool ok = true;
+  for (const char* relative : {"Filters/Mufflex.filter", "Filters/Thinex.filter", "Filters/Phaser.filter",
+                               "BeatDetectors/Pulsetrak.detector"}) {
+    const QString target = dirs.resolve(QString("PROGDIR:") + relative);
+    ok = ok && QDir().mkpath(QFileInfo(target).path()) && QFile::copy(built + '/' + relative, target);
+  }
+  return ok;
+}
 
 bool waitFor(const std::function<bool()>& done, int timeoutMs) {
   QElapsedTimer timer;

@@ -38,25 +38,13 @@ namespace {
 
 constexpr int kLoadTimeoutMs = 30000;
 
-// The program's plug-ins in the test's program directory, before the racks scan it.
-bool installPlugins(const testing::TestDirectories& dirs) {
-  const QString built = qEnvironmentVariable("GROOVEMANGLER_PROGDIR");
-  bool ok = true;
-  for (const char* relative : {"Filters/Mufflex.filter", "Filters/Thinex.filter", "Filters/Phaser.filter",
-                               "BeatDetectors/Pulsetrak.detector"}) {
-    const QString target = dirs.directories().resolve(QString("PROGDIR:") + relative);
-    ok = ok && QDir().mkpath(QFileInfo(target).path()) && QFile::copy(built + '/' + relative, target);
-  }
-  return ok;
-}
-
 struct WindowRig {
   WindowRig() {
     if (!pluginsInstalled || !app.create()) qFatal("the program did not start");
     window.show();
   }
   testing::TestDirectories dirs;
-  const bool pluginsInstalled = installPlugins(dirs);
+  const bool pluginsInstalled = testing::installBuiltPlugins(dirs.directories());
   testing::FakeAudioBackend backend;
   testing::ScriptedRequester requester;
   Application app{dirs.directories(), backend, requester};

@@ -123,33 +123,33 @@ QWidget* MixerStrip::buildChannel(int deck) {
   grid->setHorizontalSpacing(3);
   grid->setVerticalSpacing(2);
   grid->addWidget(caption(deck == Application::kDeckA ? "A" : "B", "channel", column), 0, 0, 1, 2);
-  grid->addWidget(makeKnob(channel.gain(), "GAIN", prefix + "gain", kGainKnobRgb, column), 1, 0, Qt::AlignHCenter);
+  grid->addWidget(makeKnob(channel.gain(), msg(Msg::GainCaption), prefix + "gain", kGainKnobRgb, column), 1, 0, Qt::AlignHCenter);
   struct BandRow {
     MixerChannel::Band band;
-    const char* caption;
+    Msg caption;
     const char* name;
-    const char* help;
+    Msg help;
   };
-  const BandRow rows[] = {{MixerChannel::kHighBand, "HI", "hi", "Kill the high band"},
-                          {MixerChannel::kMidBand, "MID", "mid", "Kill the mid band"},
-                          {MixerChannel::kLowBand, "LOW", "low", "Kill the low band"}};
+  const BandRow rows[] = {{MixerChannel::kHighBand, Msg::HiCaption, "hi", Msg::KillHighHelp},
+                          {MixerChannel::kMidBand, Msg::MidCaption, "mid", Msg::KillMidHelp},
+                          {MixerChannel::kLowBand, Msg::LowCaption, "low", Msg::KillLowHelp}};
   int row = 2;
   for (const BandRow& band : rows) {
-    grid->addWidget(makeKnob(channel.band(band.band), band.caption, prefix + band.name, kBandKnobRgb, column), row, 0,
+    grid->addWidget(makeKnob(channel.band(band.band), msg(band.caption), prefix + band.name, kBandKnobRgb, column), row, 0,
                     Qt::AlignHCenter);
-    QPushButton* kill = makeToggle(channel.kill(band.band), "K", prefix + band.name + "Kill", "kill", column);
-    kill->setToolTip(band.help);
+    QPushButton* kill = makeToggle(channel.kill(band.band), msg(Msg::KillButton), prefix + band.name + "Kill", "kill", column);
+    kill->setToolTip(msg(band.help));
     grid->addWidget(kill, row++, 1, Qt::AlignVCenter);
   }
-  grid->addWidget(makeKnob(channel.balance(), "PAN", prefix + "balance", kPanKnobRgb, column), row++, 0,
+  grid->addWidget(makeKnob(channel.balance(), msg(Msg::PanCaption), prefix + "balance", kPanKnobRgb, column), row++, 0,
                   Qt::AlignHCenter);
   auto* fader = new GainSlider(channel.volume(), Qt::Vertical, column);
   fader->setObjectName(prefix + "volume");
   fader->setMinimumHeight(kFaderMinHeight);
   grid->addWidget(fader, row++, 0, 1, 2, Qt::AlignHCenter);
   grid->setRowStretch(row - 1, 1);
-  QPushButton* mute = makeToggle(channel.mute(), "MUTE", prefix + "mute", "mute", column);
-  mute->setToolTip("Silence this deck in the mix; the fader keeps its place.");
+  QPushButton* mute = makeToggle(channel.mute(), msg(Msg::MuteButton), prefix + "mute", "mute", column);
+  mute->setToolTip(msg(Msg::MuteHelp));
   grid->addWidget(mute, row, 0, 1, 2);
   return column;
 }
@@ -171,14 +171,14 @@ QWidget* MixerStrip::buildCentre() {
   meter_->setMinimumHeight(120);
   column->addWidget(meter_, 1, Qt::AlignHCenter);
 
-  column->addWidget(caption("PHONES", "caption", centre));
+  column->addWidget(caption(msg(Msg::PhonesCaption), "caption", centre));
   auto* cues = new QHBoxLayout;
   cues->setSpacing(3);
   for (int deck : {Application::kDeckA, Application::kDeckB}) {
     const bool deckA = deck == Application::kDeckA;
     QPushButton* cue = makeToggle(app_.cueButton(deck), msg(Msg::CueButton) + (deckA ? " A" : " B"),
                                   deckA ? "cueA" : "cueB", "cue", centre);
-    cue->setToolTip(deckA ? "Pre-listen to deck A in the headphones" : "Pre-listen to deck B in the headphones");
+    cue->setToolTip(msg(deckA ? Msg::CueAHelp : Msg::CueBHelp));
     cues->addWidget(cue);
   }
   column->addLayout(cues);

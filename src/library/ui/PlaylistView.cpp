@@ -34,7 +34,7 @@ constexpr int kCellPaddingPixels = 20;  // room for the sort arrow too
 QString audioFileFilter() {
   QStringList patterns;
   for (const QByteArray& extension : MediaDirectory::audioExtensions()) patterns << "*." + QString::fromLatin1(extension);
-  return QStringLiteral("Audio (%1);;* (*)").arg(patterns.join(' '));
+  return msg(Msg::AudioFilesFilter).arg(patterns.join(' ')) + QStringLiteral(";;* (*)");
 }
 
 }  // namespace

@@ -4,15 +4,15 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "core/CatalogTable.h"
 #include "tracks/Deck.h"
 #include "tracks/ui/DeckPalette.h"
 
 namespace gm {
 namespace {
 
-const char* const kToolTips[kBandCount] = {"Show the energy of the highs (above 4 kHz) instead of the waveform.",
-                                           "Show the energy of the mids (200 Hz to 4 kHz) instead of the waveform.",
-                                           "Show the energy of the lows (below 200 Hz) instead of the waveform."};
+constexpr Msg kLabels[kBandCount] = {Msg::BandHiToggle, Msg::BandMidToggle, Msg::BandLowToggle};
+constexpr Msg kToolTips[kBandCount] = {Msg::BandHiHelp, Msg::BandMidHelp, Msg::BandLowHelp};
 
 // Small and dark, so they sit in the waveform's corner without hiding much of it.
 QString toggleStyle(QRgb litColour) {
@@ -33,11 +33,11 @@ BandToggles::BandToggles(Deck& deck, QWidget* parent) : QWidget(parent), deck_(d
   row->setSpacing(2);
   for (Band band : kBands) {
     const auto i = static_cast<std::size_t>(band);
-    auto* button = new QPushButton(QString::fromLatin1(bandName(band)), this);
+    auto* button = new QPushButton(msg(kLabels[i]), this);
     button->setObjectName(prefix + bandName(band));
     button->setCheckable(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setToolTip(kToolTips[i]);
+    button->setToolTip(msg(kToolTips[i]));
     button->setStyleSheet(toggleStyle(colours[i]));
     connect(button, &QPushButton::clicked, this, [this, band] { toggle(band); });
     row->addWidget(button);

@@ -56,17 +56,17 @@ DeckPanel::DeckPanel(Deck& deck, DeckControls& controls, QWidget* parent)
   deckName->setStyleSheet("font-weight: bold; font-size: 12pt;");
   top->addWidget(deckName);
   top->addStretch(1);
-  QPushButton* sync = makeButton("SYNC", name("sync"), "Match this deck's tempo to the other deck's (within 10 %).");
+  QPushButton* sync = makeButton(msg(Msg::SyncButton), name("sync"), msg(Msg::SyncHelp));
   sync->setProperty("role", "sync");
   connect(sync, &QPushButton::clicked, &controls_, [this] { controls_.sync(); });
   top->addWidget(sync);
   controlsColumn->addLayout(top);
 
   auto* bpmRow = new QHBoxLayout;
-  bpmRow->addWidget(caption("BPM", this));
+  bpmRow->addWidget(caption(msg(Msg::BpmCaption), this));
   auto* bpmSlider = new BpmSlider(controls_.bpmSlider(), Qt::Horizontal, this);
   bpmSlider->setObjectName(name("bpmSlider"));
-  bpmSlider->setToolTip("The track's own tempo; the beat grid and the loops follow it.");
+  bpmSlider->setToolTip(msg(Msg::BpmSliderHelp));
   bpmRow->addWidget(bpmSlider, 1);
   // Without a tempo the deck reads "---", and so does the slider: its place is the last track's
   // tempo or its minimum, neither of which is this track's.
@@ -103,7 +103,7 @@ QWidget* DeckPanel::buildPitchColumn() {
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(4);
-  layout->addWidget(caption("PITCH", column), 0, Qt::AlignHCenter);
+  layout->addWidget(caption(msg(Msg::PitchCaption), column), 0, Qt::AlignHCenter);
   auto* fader = new PitchSlider(controls_.pitchSlider(), Qt::Vertical, column);
   fader->setObjectName(name("pitch"));
   // Turntable convention: pulling the fader towards you speeds the track up.
@@ -111,12 +111,12 @@ QWidget* DeckPanel::buildPitchColumn() {
   fader->setMinimumHeight(kPitchFaderMinHeight);
   fader->setTickPosition(QSlider::TicksBothSides);
   fader->setTickInterval(std::max(1, (fader->maximum() - fader->minimum()) / kPitchFaderTicks));
-  fader->setToolTip("Tempo: + towards the bottom, as on a turntable.");
+  fader->setToolTip(msg(Msg::PitchFaderHelp));
   layout->addWidget(fader, 1, Qt::AlignHCenter);
   auto* nudges = new QHBoxLayout;
   nudges->setSpacing(3);
-  QPushButton* down = makeButton("-1", name("pitchDown"), "Slower by 0.01 %.");
-  QPushButton* up = makeButton("+1", name("pitchUp"), "Faster by 0.01 %.");
+  QPushButton* down = makeButton("-1", name("pitchDown"), msg(Msg::PitchDownHelp));
+  QPushButton* up = makeButton("+1", name("pitchUp"), msg(Msg::PitchUpHelp));
   for (QPushButton* button : {down, up}) {
     button->setAutoRepeat(true);  // held, it keeps stepping
     nudges->addWidget(button);
@@ -132,12 +132,12 @@ QWidget* DeckPanel::buildTransport() {
   auto* grid = new QGridLayout(box);
   grid->setContentsMargins(0, 0, 0, 0);
   grid->setSpacing(4);
-  QPushButton* play = makeToggle("PLAY", name("play"), controls_.playButton());
+  QPushButton* play = makeToggle(msg(Msg::PlayButton), name("play"), controls_.playButton());
   play->setProperty("role", "play");
-  QPushButton* cue = makeButton(msg(Msg::CueButton), name("cue"), "Jump to the cue point.");
+  QPushButton* cue = makeButton(msg(Msg::CueButton), name("cue"), msg(Msg::CueJumpHelp));
   cue->setProperty("role", "cue");
-  QPushButton* setCue = makeButton("SET CUE", name("setCue"), "Put the cue point at the play position.");
-  QPushButton* rewind = makeButton("|◀◀", name("rewind"), "Back to the start of the track.");
+  QPushButton* setCue = makeButton(msg(Msg::SetCueButton), name("setCue"), msg(Msg::SetCueHelp));
+  QPushButton* rewind = makeButton("|◀◀", name("rewind"), msg(Msg::RewindHelp));
   connect(cue, &QPushButton::clicked, &deck_, [this] { deck_.cuePoint(1); });
   connect(setCue, &QPushButton::clicked, &deck_, [this] { deck_.cuePoint(0); });
   connect(rewind, &QPushButton::clicked, &deck_, &Deck::rewind);
@@ -146,26 +146,25 @@ QWidget* DeckPanel::buildTransport() {
   grid->addWidget(setCue, 1, 0, 1, 2);
   grid->addWidget(rewind, 1, 2, 1, 2);
 
-  grid->addWidget(caption("CUE NUDGE", box), 2, 0, 1, 4);
+  grid->addWidget(caption(msg(Msg::CueNudgeCaption), box), 2, 0, 1, 4);
   struct Nudge {
     const char* text;
     const char* control;
     int deltaBytes;
-    const char* help;
+    Msg help;
   };
-  const Nudge nudges[] = {{"«", "cueBack", -kCueCoarseBytes, "Cue point 1/100 s earlier."},
-                          {"‹", "cueBackFine", -kCueFineBytes, "Cue point one frame earlier."},
-                          {"›", "cueForwardFine", kCueFineBytes, "Cue point one frame later."},
-                          {"»", "cueForward", kCueCoarseBytes, "Cue point 1/100 s later."}};
+  const Nudge nudges[] = {{"«", "cueBack", -kCueCoarseBytes, Msg::CueBackHelp},
+                          {"‹", "cueBackFine", -kCueFineBytes, Msg::CueBackFineHelp},
+                          {"›", "cueForwardFine", kCueFineBytes, Msg::CueForwardFineHelp},
+                          {"»", "cueForward", kCueCoarseBytes, Msg::CueForwardHelp}};
   for (int i = 0; i < 4; ++i) {
-    QPushButton* button = makeButton(QString::fromUtf8(nudges[i].text), name(nudges[i].control), nudges[i].help);
+    QPushButton* button = makeButton(QString::fromUtf8(nudges[i].text), name(nudges[i].control), msg(nudges[i].help));
     button->setAutoRepeat(true);
     const int delta = nudges[i].deltaBytes;
     connect(button, &QPushButton::clicked, &deck_, [this, delta] { deck_.shiftCue(delta); });
     grid->addWidget(button, 3, i);
   }
-  QPushButton* save = makeButton("Save BPM && Cue", name("saveBpmCue"),
-                                 "Remember this track's tempo and cue point: they come back whenever it is loaded.");
+  QPushButton* save = makeButton(msg(Msg::SaveBpmCueButton), name("saveBpmCue"), msg(Msg::SaveBpmCueHelp));
   connect(save, &QPushButton::clicked, &deck_, [this] { deck_.saveBpmCue(); });
   grid->addWidget(save, 4, 0, 1, 4);
   return box;
@@ -176,17 +175,17 @@ QWidget* DeckPanel::buildLoops() {
   auto* grid = new QGridLayout(box);
   grid->setContentsMargins(0, 0, 0, 0);
   grid->setSpacing(3);
-  grid->addWidget(caption("LOOP (BEATS)", box), 0, 0, 1, 6);
+  grid->addWidget(caption(msg(Msg::LoopCaption), box), 0, 0, 1, 6);
   constexpr int kPerRow = DeckControls::kLoopButtons / 2;
   for (int i = 0; i < DeckControls::kLoopButtons; ++i) {
     const QString label = DeckControls::loopLabel(i);
     QPushButton* button = makeToggle(label, name("loop." + label), controls_.loopButton(i));
-    button->setToolTip(QString("Loop %1 beat(s) from the next beat; loops are set while the deck plays.").arg(label));
+    button->setToolTip(msg(Msg::LoopButtonHelp).arg(label));
     grid->addWidget(button, 1 + i / kPerRow, i % kPerRow);
   }
-  QPushButton* twice = makeButton("Loop x2", name("loopDouble"), "Double the loop's length.");
-  QPushButton* half = makeButton("Loop /2", name("loopHalve"), "Halve the loop's length.");
-  QPushButton* stop = makeButton("Loop Stop", name("loopStop"), "Leave the loop.");
+  QPushButton* twice = makeButton(msg(Msg::EventLoopDouble), name("loopDouble"), msg(Msg::LoopDoubleHelp));
+  QPushButton* half = makeButton(msg(Msg::EventLoopHalve), name("loopHalve"), msg(Msg::LoopHalveHelp));
+  QPushButton* stop = makeButton(msg(Msg::EventLoopStop), name("loopStop"), msg(Msg::LoopStopHelp));
   connect(twice, &QPushButton::clicked, &controls_, [this] { controls_.loopDouble(); });
   connect(half, &QPushButton::clicked, &controls_, [this] { controls_.loopHalve(); });
   connect(stop, &QPushButton::clicked, &controls_, [this] { controls_.loopStop(); });
@@ -201,7 +200,7 @@ QWidget* DeckPanel::buildBends() {
   auto* row = new QHBoxLayout(box);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(4);
-  row->addWidget(caption("BEND", box));
+  row->addWidget(caption(msg(Msg::BendCaption), box));
   QPushButton* slower = makeButton("◀ −", name("bendDown"), msg(Msg::BendDownHelp));
   QPushButton* faster = makeButton("+ ▶", name("bendUp"), msg(Msg::BendUpHelp));
   // The bend lasts exactly as long as the button is held.

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "core/CatalogTable.h"
 #include "tracks/Deck.h"
 #include "tracks/ui/DeckPalette.h"
 #include "tracks/ui/TrackDrop.h"
@@ -22,7 +23,7 @@ TrackNavigator::TrackNavigator(Deck& deck, QWidget* parent) : QWidget(parent), d
   setObjectName(deck_.deckIndex() == 0 ? "deckA.navigator" : "deckB.navigator");
   setAttribute(Qt::WA_OpaquePaintEvent);
   setCursor(Qt::PointingHandCursor);
-  setToolTip("The whole track: click or drag to move the play position.");
+  setToolTip(msg(Msg::NavigatorHelp));
   connectDeck();
   followSample();
   TrackDrop::install(*this, deck_);
@@ -181,7 +182,7 @@ void TrackNavigator::drawPending(QPainter& painter) const {
   const QRect pending(from, 0, width() - from, height());
   painter.fillRect(pending, QBrush(QColor(deck_palette::kPending), Qt::BDiagPattern));
   painter.setPen(QColor(deck_palette::kText));
-  painter.drawText(rect(), Qt::AlignCenter, QString("Loading %1%").arg(loadPercent_));
+  painter.drawText(rect(), Qt::AlignCenter, msg(Msg::NavigatorLoading).arg(loadPercent_));
 }
 
 void TrackNavigator::drawMarkers(QPainter& painter) const {

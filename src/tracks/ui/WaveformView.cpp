@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 
 #include "audio/BeatGrid.h"
+#include "core/CatalogTable.h"
 #include "tracks/Deck.h"
 #include "tracks/ui/BandToggles.h"
 #include "tracks/ui/DeckPalette.h"
@@ -34,7 +35,7 @@ QColor overBackground(QRgb over, int alpha) {
 WaveformView::WaveformView(Deck& deck, QWidget* parent) : QWidget(parent), deck_(deck) {
   setObjectName(deck_.deckIndex() == 0 ? "deckA.waveform" : "deckB.waveform");
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setToolTip("Turn the mouse wheel to jog: nudges the tempo while playing, moves the position while paused.");
+  setToolTip(msg(Msg::WaveformHelp));
   frameTimer_.setTimerType(Qt::PreciseTimer);
   frameTimer_.setInterval(kFrameIntervalMs);
   connect(&frameTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
@@ -188,8 +189,7 @@ void WaveformView::drawEmpty(QPainter& painter) {
   painter.setPen(QColor(deck_palette::kDimText));
   const QString deckName = deck_.deckIndex() == 0 ? "A" : "B";
   // Between the start of a load and the decoder's first block the deck has no record yet.
-  const QString text = deck_.busy() ? QString("Deck %1: loading…").arg(deckName)
-                                    : QString("Deck %1: drop an audio file here").arg(deckName);
+  const QString text = msg(deck_.busy() ? Msg::WaveformLoading : Msg::WaveformDropHint).arg(deckName);
   painter.drawText(rect(), Qt::AlignCenter, text);
 }
 
@@ -238,7 +238,7 @@ void WaveformView::drawPending(QPainter& painter, const Frame& frame) const {
   if (to > from) painter.fillRect(from, 0, to - from, height(), QBrush(QColor(deck_palette::kPending), Qt::BDiagPattern));
   // In the corner, clear of the playhead and the music around it.
   painter.setPen(QColor(deck_palette::kText));
-  painter.drawText(rect().adjusted(22, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, QString("loading %1%").arg(loadPercent_));
+  painter.drawText(rect().adjusted(22, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, msg(Msg::WaveformLoadingPercent).arg(loadPercent_));
 }
 
 void WaveformView::drawBeatGrid(QPainter& painter, const Frame& frame) const {
