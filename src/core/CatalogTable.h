@@ -218,6 +218,19 @@ enum class Msg : int {
   StatusTracksSkipped,
   StatusRatingNotStored,
   StatusPathsLeftOut,
+  // Version check, about window, history note.
+  MenuAbout,
+  AboutTitle,
+  AboutVersion,
+  AboutText,
+  VersionChecking,
+  VersionLatest,
+  VersionNewAvailable,
+  VersionCheckFailed,
+  VersionCheckOff,
+  HistoryTitle,
+  HistoryNotLoaded,
+  HistoryDoNotBother,
   Count  // keep last
 };
 
