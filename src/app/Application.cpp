@@ -198,10 +198,11 @@ void Application::turnHistoryNoteOff() {
   storeOneSetting(SettingId::kNoHistoryNote, SettingsStore::Tier::Temporary);
 }
 
-// The copy keeps its other values: what the settings window is editing is neither saved nor used.
+// The copy keeps its other values (the defaults where it has none): what the settings window is
+// editing is neither saved nor used by this.
 void Application::storeOneSetting(const QString& id, SettingsStore::Tier tier) {
   Settings copy;
-  for (const QString& each : settings_.ids()) copy.define(each, settings_.value(each));
+  for (const QString& each : settings_.ids()) copy.define(each, settings_.defaultValue(each));
   store_.load(copy, tier);
   copy.setValue(id, settings_.value(id));
   if (!store_.save(copy, tier)) status_.show(msg(Msg::StatusSettingsNotSaved).arg(store_.path(tier)));

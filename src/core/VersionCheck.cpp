@@ -34,6 +34,7 @@ Answer fetch(const QUrl& location, std::chrono::milliseconds bound, const Worker
   std::unique_ptr<QNetworkReply> reply(manager.get(request));
   Answer answer;
   const auto readSome = [&] {
+    if (!reply->isOpen()) return;  // aborted
     answer.body += reply->read(limit - answer.body.size());
     if (answer.body.size() >= limit && !reply->isFinished()) reply->abort();  // too long to be valid
   };
