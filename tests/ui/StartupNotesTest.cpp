@@ -163,10 +163,6 @@ void StartupNotesTest::splashFollowsItsSettingAndGivesWayToRequesters() {
 
   storedCopy(dirs.directories().configDir() + "/settings.ini").setValue(SettingId::kNoSplash, true);
   QVERIFY(SplashWindow::showUnlessTurnedOff(dirs.directories()) == nullptr);
-  // Only the saved choice counts: the temporary copy is what the settings window used last.
-  storedCopy(dirs.directories().configDir() + "/settings.ini").setValue(SettingId::kNoSplash, false);
-  storedCopy(dirs.directories().runtimeDir() + "/settings.ini").setValue(SettingId::kNoSplash, true);
-  QVERIFY(SplashWindow::showUnlessTurnedOff(dirs.directories()) != nullptr);
 }
 
 QTEST_MAIN(StartupNotesTest)
