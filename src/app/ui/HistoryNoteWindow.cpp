@@ -24,6 +24,9 @@ HistoryNoteWindow::HistoryNoteWindow(const QString& text, QWidget* parent) : QWi
   view->setObjectName("historyText");
   view->setReadOnly(true);
   view->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  // The keyboard starts on "OK": a text that only reads is no field to type into, so the keys that
+  // reach the main window stay its shortcuts.
+  view->setFocusPolicy(Qt::ClickFocus);
   column->addWidget(view, 1);
   auto* buttons = new QHBoxLayout;  // in this order, whatever the desktop's button order
   auto* ok = new QPushButton("&" + msg(Msg::OkButton), this);
