@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -12,11 +13,13 @@
 #include "app/Application.h"
 #include "app/BreakSignal.h"
 #include "core/CatalogTable.h"
+#include "core/ProgramVersion.h"
 #include "app/CommandLine.h"
 #include "app/CommandSender.h"
 #include "core/ConsoleRequester.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/MessageBoxRequester.h"
+#include "app/ui/SplashWindow.h"
 #include "audio/PortAudioBackend.h"
 
 namespace {
@@ -88,9 +91,11 @@ int runWindowed(int argc, char** argv, const CommandLine& line) {
   // Lets the desktop match the window to the installed entry (its name and icon in the task bar).
   QGuiApplication::setDesktopFileName(QStringLiteral("org.groovemangler.GrooveMangler"));
   MainWindow::applyDarkTheme();
+  const Directories dirs = translatedDirectoriesFor(line, argv[0]);
+  std::unique_ptr<SplashWindow> splash = SplashWindow::showUnlessTurnedOff(dirs);  // gone when start-up fails
   PortAudioBackend backend;
   MessageBoxRequester requester;
-  Application app(translatedDirectoriesFor(line, argv[0]), backend, requester);
+  Application app(dirs, backend, requester);
   MainWindow window(app);
   requester.setParentWidget(&window);
   BreakSignal breakSignal;
@@ -99,6 +104,7 @@ int runWindowed(int argc, char** argv, const CommandLine& line) {
   QObject::connect(&app, &Application::quitRequested, &qtApp, &QCoreApplication::quit, Qt::QueuedConnection);
   if (!app.create()) return 1;
   window.show();
+  if (splash) splash->finish(&window);
   app.loadFiles(line.files);
   return endLoaders(app, qtApp.exec());
 }
@@ -119,7 +125,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (line.version) {
-    std::puts("GrooveMangler 1.4");
+    std::printf("%s %s\n", program_version::kName, program_version::kNumber);
     return 0;
   }
   if (line.send || line.open) {

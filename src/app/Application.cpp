@@ -8,11 +8,18 @@
 
 #include "app/AppEvents.h"
 #include "core/CatalogTable.h"
+#include "core/RegularFile.h"
 #include "core/Requester.h"
 #include "audio/DbTable.h"
 #include "tracks/ui/DeckPalette.h"
 
 namespace gm {
+namespace {
+
+// Far beyond any release history; a larger file is not the note.
+constexpr qint64 kMaxHistoryBytes = 1 << 20;
+
+}  // namespace
 
 Application::Application(Directories directories, AudioBackend& backend, Requester& requester,
                          QObject* parent)
@@ -47,6 +54,7 @@ Application::Application(Directories directories, AudioBackend& backend, Request
   appEvents_ = std::make_unique<AppEvents>(*this);
   appEvents_->registerAll();
   connect(&tick_, &QTimer::timeout, this, &Application::appTick);
+  connect(&versionCheck_, &VersionCheck::changed, this, &Application::reportVersionCheck);
   remote_ = std::make_unique<RemoteControl>(*this);
 }
 
@@ -159,6 +167,7 @@ bool Application::create() {
   if (!runtimeProblem_.isEmpty()) status_.show(runtimeProblem_);
   if (!directories_.runtimeDir().isEmpty()) remote_->open(directories_.commandSocketPath());
   loadStartupSettings();
+  versionCheck_.start(settings_.text(SettingId::kVersionServer));
   applyDeckRanges();
   appEvents_->start();
   media_->loadMediaDirectoryAtStart(settings_, directories_);
@@ -167,7 +176,36 @@ bool Application::create() {
     return false;
   }
   appHeadphoneSettings();
+  if (!settings_.flag(SettingId::kNoHistoryNote)) Q_EMIT historyNoteDue(historyNoteText());
   return true;
+}
+
+// The status line gets news and failures only: a DJ's status line stays quiet while the check runs
+// and when the program is up to date.
+void Application::reportVersionCheck(VersionCheck::State state) {
+  if (state == VersionCheck::State::NewVersion) status_.showEmphasised(VersionCheck::textOf(state));
+  if (state == VersionCheck::State::Failed) status_.show(VersionCheck::textOf(state));
+}
+
+QString Application::historyNoteText() const {
+  const std::optional<QByteArray> content = RegularFile::read(directories_.resolve("PROGDIR:History"), kMaxHistoryBytes);
+  return content ? QString::fromUtf8(*content) : msg(Msg::HistoryNotLoaded);
+}
+
+void Application::turnHistoryNoteOff() {
+  settings_.setValue(SettingId::kNoHistoryNote, true);
+  storeOneSetting(SettingId::kNoHistoryNote, SettingsStore::Tier::Permanent);
+  storeOneSetting(SettingId::kNoHistoryNote, SettingsStore::Tier::Temporary);
+}
+
+// The copy keeps its other values (the defaults where it has none): what the settings window is
+// editing is neither saved nor used by this.
+void Application::storeOneSetting(const QString& id, SettingsStore::Tier tier) {
+  Settings copy;
+  for (const QString& each : settings_.ids()) copy.define(each, settings_.defaultValue(each));
+  store_.load(copy, tier);
+  copy.setValue(id, settings_.value(id));
+  if (!store_.save(copy, tier)) status_.show(msg(Msg::StatusSettingsNotSaved).arg(store_.path(tier)));
 }
 
 void Application::loadStartupSettings() {

@@ -20,6 +20,7 @@
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
 #include "core/StatusLine.h"
+#include "core/VersionCheck.h"
 #include "audio/AudioBackend.h"
 #include "audio/AudioOutput.h"
 #include "audio/MixEngine.h"
@@ -66,6 +67,9 @@ class Application : public QObject {
   void saveSettings();
   void useSettings();
   void cancelSettings();
+  // [main-thread] The history note's "Do not bother me again!": the note is not shown at the next
+  // start. Stores only this setting in both copies, not what the settings window is editing.
+  void turnHistoryNoteOff();
 
   // The mixer controls' models; the window's widgets mirror them.
   BoundedValue& volume(int deck) { return deck == kDeckB ? volumeB_ : volumeA_; }
@@ -97,6 +101,7 @@ class Application : public QObject {
 
   Settings& settings() { return settings_; }
   StatusLine& status() { return status_; }
+  VersionCheck& versionCheck() { return versionCheck_; }
   const Directories& directories() const { return directories_; }
   AudioBackend& backend() { return backend_; }
   MixEngine* engine() const { return routing_.engine(); }
@@ -112,6 +117,9 @@ class Application : public QObject {
   void levelChanged(int level, int maximum);
   // The event loop should end (confirmed quit or break signal).
   void quitRequested();
+  // The end of a successful creation, unless the user turned the note off: the release history,
+  // or the catalog's text saying it could not be read.
+  void historyNoteDue(const QString& text);
 
  private:
   void defineSettings();
@@ -128,6 +136,9 @@ class Application : public QObject {
   void setHeadphoneControlsEnabled(bool enabled);
   void applyMixerControls();
   void reportRefusedPlugins();
+  void reportVersionCheck(VersionCheck::State state);
+  QString historyNoteText() const;
+  void storeOneSetting(const QString& id, SettingsStore::Tier tier);
 
   Directories directories_;
   QString runtimeProblem_;  // why the runtime directory could not be used as wanted, if so
@@ -136,6 +147,7 @@ class Application : public QObject {
   Settings settings_;
   SettingsStore store_;
   StatusLine status_;
+  VersionCheck versionCheck_;
   QTimer tick_;
 
   BoundedValue volumeA_{0, 60, 60};

@@ -328,6 +328,21 @@ constexpr Entry kBuiltIn[] = {
     {Msg::ReasonUnsupported, "Unsupported or damaged file"},
     {Msg::ReasonSampleRate, "Unsupported sample rate"},
     {Msg::ReasonCannotDecode, "cannot be decoded"},
+    // Version check, about window, history note.
+    {Msg::MenuAbout, "About..."},
+    {Msg::AboutTitle, "About GrooveMangler"},
+    {Msg::AboutVersion, "Version %1"},
+    {Msg::AboutText,
+     "Two decks with tempo, cue points, beat loops and sync, a mixer with equaliser, filters and "
+     "cross-fader, pre-listening on headphones and recording of the mix."},
+    {Msg::VersionChecking, "Checking if a new version is available for download..."},
+    {Msg::VersionLatest, "You are running the last version."},
+    {Msg::VersionNewAvailable, "A new version is available for download."},
+    {Msg::VersionCheckFailed, "Couldn't check for new version to download."},
+    {Msg::VersionCheckOff, "The version check is off: no version-check server is set in the settings."},
+    {Msg::HistoryTitle, "GrooveMangler - History"},
+    {Msg::HistoryNotLoaded, "Couldn't load history note."},
+    {Msg::HistoryDoNotBother, "Do not bother me again!"},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 // The table is indexed by id: each entry sits at its id's place.

@@ -308,6 +308,19 @@ enum class Msg : int {
   ReasonUnsupported,
   ReasonSampleRate,
   ReasonCannotDecode,
+  // Version check, about window, history note.
+  MenuAbout,
+  AboutTitle,
+  AboutVersion,
+  AboutText,
+  VersionChecking,
+  VersionLatest,
+  VersionNewAvailable,
+  VersionCheckFailed,
+  VersionCheckOff,
+  HistoryTitle,
+  HistoryNotLoaded,
+  HistoryDoNotBother,
   Count  // keep last
 };
 

@@ -64,6 +64,7 @@ class Settings : public QObject {
   // loaded (a hand-edited or damaged file included) is clamped into the range before anyone reads it.
   void defineRange(const QString& id, int defaultValue, int minimum, int maximum);
   bool isDefined(const QString& id) const { return defaults_.contains(id); }
+  QVariant defaultValue(const QString& id) const { return defaults_.value(id); }
   QStringList ids() const { return defaults_.keys(); }
 
   QVariant value(const QString& id) const;

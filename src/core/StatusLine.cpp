@@ -6,6 +6,13 @@ StatusLine::StatusLine(QObject* parent) : QObject(parent) {}
 
 void StatusLine::show(const QString& text) {
   text_ = text;
+  emphasised_ = false;
+  Q_EMIT shown(text_);
+}
+
+void StatusLine::showEmphasised(const QString& text) {
+  text_ = text;
+  emphasised_ = true;
   Q_EMIT shown(text_);
 }
 

@@ -14,13 +14,17 @@ class StatusLine : public QObject {
 
   // [main-thread]
   void show(const QString& text);
+  // [main-thread] A text the window shows in bold (news the user should not miss).
+  void showEmphasised(const QString& text);
   const QString& text() const { return text_; }
+  bool emphasised() const { return emphasised_; }
 
  Q_SIGNALS:
   void shown(const QString& text);
 
  private:
   QString text_;
+  bool emphasised_ = false;
 };
 
 }  // namespace gm

@@ -15,6 +15,8 @@
 
 #include "app/AppEvents.h"
 #include "app/Application.h"
+#include "app/ui/AboutWindow.h"
+#include "app/ui/HistoryNoteWindow.h"
 #include "app/ui/MixerStrip.h"
 #include "app/ui/SettingsWindow.h"
 #include "core/CatalogTable.h"
@@ -47,6 +49,7 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   setObjectName("mainWindow");
   settingsWindow_ = new SettingsWindow(app_, this);
   eventMappingWindow_ = new EventMappingWindow(app_.appEvents().mapping(), this);
+  aboutWindow_ = new AboutWindow(app_.versionCheck(), this);
   new ShortcutKeyFilter(*this, app_.appEvents().dispatcher());  // keys reach the shortcuts, whatever has the focus
   buildMenus();
 
@@ -58,13 +61,16 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   column->addWidget(buildConsole(), kConsoleStretch);
   setCentralWidget(buildDecksOverPlaylist(decks));
 
-  status_ = new QLabel(app_.status().text(), this);
+  status_ = new QLabel(this);
   status_->setObjectName("statusText");
+  showStatus();
   clock_ = new QLabel(app_.clockText(), this);
   clock_->setObjectName("clock");
   statusBar()->addWidget(status_, 1);
   statusBar()->addPermanentWidget(clock_);
-  connect(&app_.status(), &StatusLine::shown, status_, &QLabel::setText);
+  connect(&app_.status(), &StatusLine::shown, this, &MainWindow::showStatus);
+  // Queued: the note opens over the main window, which shows once the creation is over.
+  connect(&app_, &Application::historyNoteDue, this, &MainWindow::openHistoryNote, Qt::QueuedConnection);
   connect(&app_, &Application::clockChanged, clock_, &QLabel::setText);
   resize(kPreferredSize.boundedTo(screen()->availableSize()));
 }
@@ -79,6 +85,8 @@ void MainWindow::buildMenus() {
   QAction* mapping = project->addAction(msg(Msg::MenuEventMapping));
   mapping->setShortcut(QKeySequence("Ctrl+E"));
   connect(mapping, &QAction::triggered, eventMappingWindow_, &EventMappingWindow::open);
+  QAction* about = project->addAction(msg(Msg::MenuAbout));
+  connect(about, &QAction::triggered, aboutWindow_, &AboutWindow::open);
   project->addSeparator();
   QAction* quit = project->addAction(msg(Msg::MenuQuit));
   quit->setShortcut(QKeySequence("Ctrl+Q"));
@@ -151,10 +159,30 @@ QWidget* MainWindow::buildFilterRack(int deck) {
   return rack;
 }
 
+void MainWindow::showStatus() {
+  status_->setText(app_.status().text());
+  QFont font = status_->font();
+  font.setBold(app_.status().emphasised());
+  status_->setFont(font);
+}
+
+void MainWindow::openHistoryNote(const QString& text) {
+  auto* note = new HistoryNoteWindow(text, this);
+  note->setAttribute(Qt::WA_DeleteOnClose);
+  historyNote_ = note;
+  connect(note, &HistoryNoteWindow::dismissed, this, [this](bool turnedOff) {
+    if (turnedOff) app_.turnHistoryNoteOff();
+    activateWindow();
+  });
+  note->show();
+}
+
 void MainWindow::closeAll() {
   closing_ = true;
   settingsWindow_->close();
   eventMappingWindow_->close();
+  aboutWindow_->close();
+  if (historyNote_) historyNote_->close();
   close();
 }
 

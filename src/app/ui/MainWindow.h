@@ -5,6 +5,7 @@
 // It only shows the application's models and calls its methods.
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QLabel;
 class QLayout;
@@ -13,8 +14,10 @@ class QPushButton;
 
 namespace gm {
 
+class AboutWindow;
 class Application;
 class EventMappingWindow;
+class HistoryNoteWindow;
 class SettingsWindow;
 
 class MainWindow : public QMainWindow {
@@ -25,6 +28,7 @@ class MainWindow : public QMainWindow {
 
   SettingsWindow& settingsWindow() { return *settingsWindow_; }
   EventMappingWindow& eventMappingWindow() { return *eventMappingWindow_; }
+  AboutWindow& aboutWindow() { return *aboutWindow_; }
   // [main-thread] Closes every window of the program without asking (the quit was confirmed).
   void closeAll();
 
@@ -40,10 +44,14 @@ class MainWindow : public QMainWindow {
   QWidget* buildDecksOverPlaylist(QWidget* decks);
   QWidget* buildDeckPanel(int deck);
   QWidget* buildFilterRack(int deck);
+  void showStatus();
+  void openHistoryNote(const QString& text);
 
   Application& app_;
   SettingsWindow* settingsWindow_ = nullptr;
   EventMappingWindow* eventMappingWindow_ = nullptr;
+  AboutWindow* aboutWindow_ = nullptr;
+  QPointer<HistoryNoteWindow> historyNote_;  // while it is open
   QLabel* clock_ = nullptr;
   QLabel* status_ = nullptr;
   bool closing_ = false;
