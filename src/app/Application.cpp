@@ -7,9 +7,11 @@
 #include <QTime>
 
 #include "app/AppEvents.h"
+#include "app/SettingsLayout.h"
 #include "core/CatalogTable.h"
 #include "core/Requester.h"
 #include "audio/DbTable.h"
+#include "recorder/RecordingLimit.h"
 #include "tracks/ui/DeckPalette.h"
 
 namespace gm {
@@ -87,6 +89,9 @@ void Application::defineSettings() {
   settings_.define(SettingId::kNoHistoryNote, false);
   settings_.define(SettingId::kVersionServer, QString());
   defineColourSettings();
+  // The recorder keeps any other number as "no limit"; the chooser has only these three entries.
+  settings_.restrictToChoices(kRecordingLimitSettingId, {int(RecordingLimit::k650MiB), int(RecordingLimit::k1GiB),
+                                                         int(RecordingLimit::kFileSystemMaximum)});
 }
 
 void Application::defineEqualiserSettings() {
@@ -113,7 +118,7 @@ void Application::defineColourSettings() {
       {SettingId::kBeatColour, deck_palette::kBeat},         {SettingId::kWaveformColour, deck_palette::kWaveform},
       {SettingId::kPlayedColour, deck_palette::kWaveformPlayed}, {SettingId::kLoopColour, deck_palette::kLoop},
   };
-  for (const auto& [id, rgb] : colours) settings_.define(id, QColor(rgb).name());
+  for (const auto& [id, rgb] : colours) settings_.defineColour(id, QColor(rgb).name());
 }
 
 void Application::applyDeckRanges() {
@@ -171,10 +176,22 @@ bool Application::create() {
 }
 
 void Application::loadStartupSettings() {
-  store_.load(settings_, SettingsStore::Tier::Permanent);
+  reportDamagedSettings(store_.load(settings_, SettingsStore::Tier::Permanent));
   // The temporary copy starts as the permanent one, so "Cancel" restores what was last saved or used
   // in this session, never what an earlier session used.
   store_.save(settings_, SettingsStore::Tier::Temporary);
+}
+
+// Told once, after start: the DJ should know why a setting is not what was saved.
+void Application::reportDamagedSettings(const SettingsStore::LoadResult& result) {
+  if (result.status == SettingsStore::LoadResult::Status::Damaged) {
+    status_.show(msg(Msg::StatusSettingsUnreadable).arg(store_.path(SettingsStore::Tier::Permanent)));
+    return;
+  }
+  if (result.resetIds.isEmpty()) return;
+  QStringList names;
+  for (const QString& id : result.resetIds) names << settingDisplayName(id);
+  status_.show(msg(Msg::StatusSettingsReset).arg(names.join(", ")));
 }
 
 void Application::appTick() {

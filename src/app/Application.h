@@ -125,6 +125,7 @@ class Application : public QObject {
   void applyDeckRanges();
   void connectControls();
   void loadStartupSettings();
+  void reportDamagedSettings(const SettingsStore::LoadResult& result);
   void setHeadphoneControlsEnabled(bool enabled);
   void applyMixerControls();
   void reportRefusedPlugins();

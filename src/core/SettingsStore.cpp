@@ -21,17 +21,23 @@ const QString& SettingsStore::path(Tier tier) const {
   return tier == Tier::Permanent ? permanentPath_ : temporaryPath_;
 }
 
-bool SettingsStore::load(Settings& settings, Tier tier) const {
+SettingsStore::LoadResult SettingsStore::load(Settings& settings, Tier tier) const {
+  using Status = LoadResult::Status;
   const QString& file = path(tier);
   // Only a plain file: QSettings would wait forever on a FIFO put in its place.
   const QFileInfo info(file);
-  if (!info.isFile() || !info.isReadable()) return false;
+  if (!info.exists()) return {Status::Missing, {}};
+  if (!info.isFile() || !info.isReadable()) return {Status::Damaged, {}};
   QSettings ini(file, QSettings::IniFormat);
-  if (ini.status() != QSettings::NoError) return false;
+  if (ini.status() != QSettings::NoError) return {Status::Damaged, {}};
+  LoadResult result{Status::Read, {}};
   for (const QString& id : settings.ids()) {
-    if (ini.contains(id)) settings.setValue(id, ini.value(id));
+    if (!ini.contains(id)) continue;
+    const Settings::Outcome outcome = settings.setValue(id, ini.value(id));
+    if (outcome == Settings::Outcome::Refused) settings.setValue(id, settings.defaultValue(id));
+    if (outcome != Settings::Outcome::Taken) result.resetIds << id;
   }
-  return true;
+  return result;
 }
 
 bool SettingsStore::save(const Settings& settings, Tier tier) const {
