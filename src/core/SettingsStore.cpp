@@ -1,14 +1,33 @@
 #include "core/SettingsStore.h"
 
 #include <QDir>
+#include <QStringDecoder>
 #include <QFileInfo>
 #include <QSettings>
 
 #include "core/AtomicFile.h"
 #include "core/Directories.h"
+#include "core/RegularFile.h"
 #include "core/Settings.h"
 
 namespace gm {
+namespace {
+
+// Far beyond the few hundred bytes of the program's own copies.
+constexpr qint64 kMaxSettingsBytes = 1 << 20;
+
+// The INI reader skips whatever it cannot parse, so a binary or truncated-into-garbage file would
+// read as "nothing stored" and the user's settings would vanish without a word. A copy the program
+// wrote is UTF-8 text.
+bool looksLikeSettings(const QString& file) {
+  const std::optional<QByteArray> content = RegularFile::read(file, kMaxSettingsBytes);
+  if (!content || content->contains('\0')) return false;
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  (void)utf8.decode(*content);
+  return !utf8.hasError();
+}
+
+}  // namespace
 
 SettingsStore::SettingsStore(QString permanentPath, QString temporaryPath)
     : permanentPath_(std::move(permanentPath)), temporaryPath_(std::move(temporaryPath)) {}
@@ -28,8 +47,9 @@ SettingsStore::LoadResult SettingsStore::load(Settings& settings, Tier tier) con
   const QFileInfo info(file);
   if (!info.exists()) return {Status::Missing, {}};
   if (!info.isFile() || !info.isReadable()) return {Status::Damaged, {}};
+  if (!looksLikeSettings(file)) return {Status::Damaged, {}};
   QSettings ini(file, QSettings::IniFormat);
-  if (ini.status() != QSettings::NoError) return {Status::Damaged, {}};
+  if (ini.status() != QSettings::NoError || (info.size() > 0 && ini.allKeys().isEmpty())) return {Status::Damaged, {}};
   LoadResult result{Status::Read, {}};
   for (const QString& id : settings.ids()) {
     if (!ini.contains(id)) continue;

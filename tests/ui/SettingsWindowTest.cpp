@@ -95,6 +95,10 @@ void SettingsWindowTest::closingOrCancelBringsBackTheLastUsedValues() {
 
     program.settings().open();
     upper->setValue(15);
+    auto* colour = program.find<QLineEdit>("COLB");
+    QTest::keyClick(colour, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(colour, "#12AB9C");
+    QCOMPARE(settings.text("COLB"), QString("#12ab9c"));
     program.find<QPushButton>("use")->click();
     program.settings().open();
     upper->setValue(17);
@@ -103,17 +107,19 @@ void SettingsWindowTest::closingOrCancelBringsBackTheLastUsedValues() {
     QCOMPARE(upper->value(), 15);
     QCOMPARE(program.find<QLabel>("UBHI.value")->text(), QString("15 dB"));
 
-    // The title bar's close button discards like "Cancel", for the text and colour fields too.
+    // The title bar's close button discards like "Cancel", for the text and colour fields too; a
+    // text that is not yet a colour changes nothing.
     program.settings().open();
     upper->setValue(3);
-    auto* colour = program.find<QLineEdit>("COLB");
     QTest::keyClick(colour, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(colour, "#12AB9C");
+    QTest::keyClicks(colour, "#0000f");
     QCOMPARE(settings.text("COLB"), QString("#12ab9c"));
+    QTest::keyClicks(colour, "F");
+    QCOMPARE(settings.text("COLB"), QString("#0000ff"));
     program.settings().close();
     QCOMPARE(settings.integer("UBHI"), 15);
-    QCOMPARE(colour->text(), settings.text("COLB"));
-    QVERIFY(settings.text("COLB") != "#12ab9c");
+    QCOMPARE(settings.text("COLB"), QString("#12ab9c"));
+    QCOMPARE(colour->text(), QString("#12ab9c"));
   }
   // The next start brings back the saved copy, not the used one.
   Program restarted(dirs);
