@@ -8,7 +8,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSettings>
 #include <QSlider>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QtTest>
 
@@ -45,6 +47,7 @@ class SettingsWindowTest : public QObject {
   void everySettingHasItsControlOnItsPage();
   void closingOrCancelBringsBackTheLastUsedValues();
   void theWindowFitsASmallScreen();
+  void windowPlacesSurviveARestart();
 };
 
 void SettingsWindowTest::everySettingHasItsControlOnItsPage() {
@@ -151,6 +154,51 @@ void SettingsWindowTest::theWindowFitsASmallScreen() {
       QVERIFY(window.grab().save(QString("/tmp/gm-settings-%1x%2-%3.png").arg(size.width()).arg(size.height()).arg(row)));
     }
   }
+}
+
+void SettingsWindowTest::windowPlacesSurviveARestart() {
+  TestDirectories dirs;
+  QRect mainPlace(31, 47, 1103, 719);
+  const QPoint settingsPlace(57, 23);
+  QList<int> division;
+  {
+    Program program(dirs);
+    QVERIFY(program.app.create());
+    program.window.show();
+    program.window.setGeometry(mainPlace);
+    mainPlace = program.window.geometry();  // no smaller than the window's minimum
+    QCOMPARE(mainPlace.topLeft(), QPoint(31, 47));
+    auto* splitter = program.window.findChild<QSplitter*>("decksOverPlaylist");
+    splitter->setSizes({271, 113});
+    QCoreApplication::processEvents();
+    division = splitter->sizes();
+    program.settings().open();
+    program.settings().move(settingsPlace);
+    program.settings().close();  // written when the window closes ...
+    program.settings().open();
+    QCOMPARE(program.settings().pos(), settingsPlace);  // ... and reopened where it was left
+    program.window.closeAll();  // and written again when the program ends
+  }
+  {
+    Program restarted(dirs);
+    QVERIFY(restarted.app.create());
+    restarted.window.show();
+    QCoreApplication::processEvents();
+    QCOMPARE(restarted.window.geometry(), mainPlace);
+    QCOMPARE(restarted.window.findChild<QSplitter*>("decksOverPlaylist")->sizes(), division);
+    restarted.settings().open();
+    QCOMPARE(restarted.settings().pos(), settingsPlace);
+    restarted.window.closeAll();
+  }
+  // A place on a screen that is gone is not applied: the window opens over the main window.
+  QSettings places(dirs.directories().configDir() + "/windows.ini", QSettings::IniFormat);
+  places.setValue("WSET/geometry", QRect(5000, 40, 500, 400));
+  places.sync();
+  Program unplugged(dirs);
+  QVERIFY(unplugged.app.create());
+  unplugged.window.show();
+  unplugged.settings().open();
+  QVERIFY(unplugged.settings().screen()->geometry().contains(unplugged.settings().geometry().center()));
 }
 
 QTEST_MAIN(SettingsWindowTest)

@@ -1,5 +1,7 @@
 #include "app/ui/MainWindow.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -17,6 +19,7 @@
 #include "app/Application.h"
 #include "app/ui/MixerStrip.h"
 #include "app/ui/SettingsWindow.h"
+#include "app/ui/WindowPlacement.h"
 #include "core/CatalogTable.h"
 #include "control/ui/EventMappingWindow.h"
 #include "control/ui/ShortcutKeyFilter.h"
@@ -67,9 +70,19 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   connect(&app_.status(), &StatusLine::shown, status_, &QLabel::setText);
   connect(&app_, &Application::clockChanged, clock_, &QLabel::setText);
   resize(kPreferredSize.boundedTo(screen()->availableSize()));
+  trackPlacement();
 }
 
-MainWindow::~MainWindow() = default;
+// Goes first: windows hidden while the rest is torn down must not write their places.
+MainWindow::~MainWindow() { delete placement_; }
+
+void MainWindow::trackPlacement() {
+  placement_ = new WindowPlacement(app_.directories().configDir() + "/windows.ini", this);
+  placement_->track(*this);
+  placement_->track(*settingsWindow_);
+  placement_->track(*eventMappingWindow_);
+  for (QSplitter* splitter : findChildren<QSplitter*>("decksOverPlaylist")) placement_->track(*splitter);
+}
 
 void MainWindow::buildMenus() {
   QMenu* project = menuBar()->addMenu(msg(Msg::MenuProject));
@@ -153,6 +166,7 @@ QWidget* MainWindow::buildFilterRack(int deck) {
 
 void MainWindow::closeAll() {
   closing_ = true;
+  if (!placement_->save()) std::fprintf(stderr, "GrooveMangler: the window places could not be saved.\n");
   settingsWindow_->close();
   eventMappingWindow_->close();
   close();

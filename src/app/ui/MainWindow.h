@@ -16,6 +16,7 @@ namespace gm {
 class Application;
 class EventMappingWindow;
 class SettingsWindow;
+class WindowPlacement;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -40,10 +41,12 @@ class MainWindow : public QMainWindow {
   QWidget* buildDecksOverPlaylist(QWidget* decks);
   QWidget* buildDeckPanel(int deck);
   QWidget* buildFilterRack(int deck);
+  void trackPlacement();
 
   Application& app_;
   SettingsWindow* settingsWindow_ = nullptr;
   EventMappingWindow* eventMappingWindow_ = nullptr;
+  WindowPlacement* placement_ = nullptr;  // the windows' places across restarts
   QLabel* clock_ = nullptr;
   QLabel* status_ = nullptr;
   bool closing_ = false;

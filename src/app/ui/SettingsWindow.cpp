@@ -78,11 +78,12 @@ void SettingsWindow::addPage(const QString& title, QWidget* page) {
 }
 
 void SettingsWindow::open() {
-  // Opened afresh, the window comes up over the middle of the main window, where the DJ looks;
-  // already open, it stays where the DJ put it.
-  if (!isVisible() && parentWidget() != nullptr) {
+  // Opened the first time, the window comes up over the middle of the main window, where the DJ
+  // looks (unless it has a place kept from an earlier session); later it opens where the DJ left it.
+  if (!openedBefore_ && parentWidget() != nullptr) {
     move(parentWidget()->frameGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
   }
+  openedBefore_ = true;
   show();
   raise();
   activateWindow();

@@ -39,6 +39,7 @@ class SettingsWindow : public QWidget {
   QStackedWidget* pages_ = nullptr;
   SettingsPage* equaliserPage_ = nullptr;
   bool closingByButton_ = false;
+  bool openedBefore_ = false;
 };
 
 }  // namespace gm
