@@ -163,7 +163,7 @@ bool Application::create() {
   tick_.start(10);  // the first tick comes early, the rest every 25 ms
   if (!runtimeProblem_.isEmpty()) status_.show(runtimeProblem_);
   if (!directories_.runtimeDir().isEmpty()) remote_->open(directories_.commandSocketPath());
-  loadStartupSettings();
+  const SettingsStore::LoadResult stored = loadStartupSettings();
   applyDeckRanges();
   appEvents_->start();
   media_->loadMediaDirectoryAtStart(settings_, directories_);
@@ -172,14 +172,16 @@ bool Application::create() {
     return false;
   }
   appHeadphoneSettings();
+  reportDamagedSettings(stored);  // last, so that the start's other notices do not hide it
   return true;
 }
 
-void Application::loadStartupSettings() {
-  reportDamagedSettings(store_.load(settings_, SettingsStore::Tier::Permanent));
+SettingsStore::LoadResult Application::loadStartupSettings() {
+  SettingsStore::LoadResult stored = store_.load(settings_, SettingsStore::Tier::Permanent);
   // The temporary copy starts as the permanent one, so "Cancel" restores what was last saved or used
   // in this session, never what an earlier session used.
   store_.save(settings_, SettingsStore::Tier::Temporary);
+  return stored;
 }
 
 // Told once, after start: the DJ should know why a setting is not what was saved.

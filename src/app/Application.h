@@ -124,7 +124,7 @@ class Application : public QObject {
   void createMediaPanel();
   void applyDeckRanges();
   void connectControls();
-  void loadStartupSettings();
+  SettingsStore::LoadResult loadStartupSettings();
   void reportDamagedSettings(const SettingsStore::LoadResult& result);
   void setHeadphoneControlsEnabled(bool enabled);
   void applyMixerControls();
