@@ -101,14 +101,14 @@ QString withoutDecoration(QString label) {
   return label;
 }
 
-bool labelIsShared(Msg label) {
-  int uses = 0;
-  for (const SettingsPageLayout& page : settingsPages()) {
+// Calls visit(section, row) for every row of every page, in page order.
+template <typename Visit>
+void forEachRow(const std::vector<SettingsPageLayout>& pages, Visit visit) {
+  for (const SettingsPageLayout& page : pages) {
     for (const SettingsSection& section : page.sections) {
-      for (const SettingRow& row : section.rows) uses += row.label == label ? 1 : 0;
+      for (const SettingRow& row : section.rows) visit(section, row);
     }
   }
-  return uses > 1;
 }
 
 }  // namespace
@@ -118,29 +118,20 @@ const std::vector<SettingsPageLayout>& settingsPages() {
   return pages;
 }
 
-const SettingRow* settingRow(const QString& id) {
-  for (const SettingsPageLayout& page : settingsPages()) {
-    for (const SettingsSection& section : page.sections) {
-      for (const SettingRow& row : section.rows) {
-        if (row.id == id) return &row;
-      }
-    }
-  }
-  return nullptr;
-}
-
 QString settingDisplayName(const QString& id) {
-  for (const SettingsPageLayout& page : settingsPages()) {
-    for (const SettingsSection& section : page.sections) {
-      for (const SettingRow& row : section.rows) {
-        if (row.id != id) continue;
-        const QString label = withoutDecoration(msg(row.label));
-        if (section.title == kNone || !labelIsShared(row.label)) return label;
-        return msg(section.title) + " " + label;
-      }
-    }
-  }
-  return id;
+  QString name = id;
+  int labelUses = 0;
+  Msg label = kNone;
+  forEachRow(settingsPages(), [&](const SettingsSection& section, const SettingRow& row) {
+    if (row.id != id) return;
+    label = row.label;
+    name = withoutDecoration(msg(row.label));
+    if (section.title != kNone) name.prepend(msg(section.title) + " ");
+  });
+  if (label == kNone) return id;
+  forEachRow(settingsPages(), [&](const SettingsSection&, const SettingRow& row) { labelUses += row.label == label ? 1 : 0; });
+  // The group's title only where the label alone is ambiguous ("Frequency" is in every band).
+  return labelUses > 1 ? name : withoutDecoration(msg(label));
 }
 
 }  // namespace gm

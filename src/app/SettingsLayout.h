@@ -39,8 +39,6 @@ struct SettingsPageLayout {
 
 // Every page, in the order the page list shows them.
 const std::vector<SettingsPageLayout>& settingsPages();
-// The setting's row, or nullptr when no page shows it.
-const SettingRow* settingRow(const QString& id);
 // The setting as a notice names it: its label without the colon, after its group's title when the
 // label alone is ambiguous ("Hi Band Frequency"). The id itself for a setting no page shows.
 QString settingDisplayName(const QString& id);
