@@ -7,10 +7,12 @@
 #include <QTime>
 
 #include "app/AppEvents.h"
+#include "app/SettingsLayout.h"
 #include "core/CatalogTable.h"
 #include "core/RegularFile.h"
 #include "core/Requester.h"
 #include "audio/DbTable.h"
+#include "recorder/RecordingLimit.h"
 #include "tracks/ui/DeckPalette.h"
 
 namespace gm {
@@ -95,6 +97,9 @@ void Application::defineSettings() {
   settings_.define(SettingId::kNoHistoryNote, false);
   settings_.define(SettingId::kVersionServer, QString());
   defineColourSettings();
+  // The recorder keeps any other number as "no limit"; the chooser has only these three entries.
+  settings_.restrictToChoices(kRecordingLimitSettingId, {int(RecordingLimit::k650MiB), int(RecordingLimit::k1GiB),
+                                                         int(RecordingLimit::kFileSystemMaximum)});
 }
 
 void Application::defineEqualiserSettings() {
@@ -121,7 +126,7 @@ void Application::defineColourSettings() {
       {SettingId::kBeatColour, deck_palette::kBeat},         {SettingId::kWaveformColour, deck_palette::kWaveform},
       {SettingId::kPlayedColour, deck_palette::kWaveformPlayed}, {SettingId::kLoopColour, deck_palette::kLoop},
   };
-  for (const auto& [id, rgb] : colours) settings_.define(id, QColor(rgb).name());
+  for (const auto& [id, rgb] : colours) settings_.defineColour(id, QColor(rgb).name());
 }
 
 void Application::applyDeckRanges() {
@@ -166,7 +171,7 @@ bool Application::create() {
   tick_.start(10);  // the first tick comes early, the rest every 25 ms
   if (!runtimeProblem_.isEmpty()) status_.show(runtimeProblem_);
   if (!directories_.runtimeDir().isEmpty()) remote_->open(directories_.commandSocketPath());
-  loadStartupSettings();
+  const SettingsStore::LoadResult stored = loadStartupSettings();
   versionCheck_.start(settings_.text(SettingId::kVersionServer));
   applyDeckRanges();
   appEvents_->start();
@@ -177,6 +182,7 @@ bool Application::create() {
   }
   appHeadphoneSettings();
   if (!settings_.flag(SettingId::kNoHistoryNote)) Q_EMIT historyNoteDue(historyNoteText());
+  reportDamagedSettings(stored);  // last, so that the start's other notices do not hide it
   return true;
 }
 
@@ -208,11 +214,24 @@ void Application::storeOneSetting(const QString& id, SettingsStore::Tier tier) {
   if (!store_.save(copy, tier)) status_.show(msg(Msg::StatusSettingsNotSaved).arg(store_.path(tier)));
 }
 
-void Application::loadStartupSettings() {
-  store_.load(settings_, SettingsStore::Tier::Permanent);
+SettingsStore::LoadResult Application::loadStartupSettings() {
+  SettingsStore::LoadResult stored = store_.load(settings_, SettingsStore::Tier::Permanent);
   // The temporary copy starts as the permanent one, so "Cancel" restores what was last saved or used
   // in this session, never what an earlier session used.
   store_.save(settings_, SettingsStore::Tier::Temporary);
+  return stored;
+}
+
+// Told once, after start: the DJ should know why a setting is not what was saved.
+void Application::reportDamagedSettings(const SettingsStore::LoadResult& result) {
+  if (result.status == SettingsStore::LoadResult::Status::Damaged) {
+    status_.show(msg(Msg::StatusSettingsUnreadable).arg(store_.path(SettingsStore::Tier::Permanent)));
+    return;
+  }
+  if (result.resetIds.isEmpty()) return;
+  QStringList names;
+  for (const QString& id : result.resetIds) names << settingDisplayName(id);
+  status_.show(msg(Msg::StatusSettingsReset).arg(names.join(", ")));
 }
 
 void Application::appTick() {

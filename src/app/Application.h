@@ -132,7 +132,8 @@ class Application : public QObject {
   void createMediaPanel();
   void applyDeckRanges();
   void connectControls();
-  void loadStartupSettings();
+  SettingsStore::LoadResult loadStartupSettings();
+  void reportDamagedSettings(const SettingsStore::LoadResult& result);
   void setHeadphoneControlsEnabled(bool enabled);
   void applyMixerControls();
   void reportRefusedPlugins();

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <optional>
 #include <utility>
 
 namespace gm {
@@ -56,6 +57,9 @@ inline const QString kVersionServer = QStringLiteral("VCHK");
 class Settings : public QObject {
   Q_OBJECT
  public:
+  // What became of a value handed to setValue.
+  enum class Outcome { Taken, Clamped, Refused };
+
   explicit Settings(QObject* parent = nullptr);
 
   // [main-thread] Declares a setting; its type is the default's type (int, bool or text).
@@ -63,27 +67,41 @@ class Settings : public QObject {
   // [main-thread] Declares an integer setting kept within minimum..maximum: whatever is set or
   // loaded (a hand-edited or damaged file included) is clamped into the range before anyone reads it.
   void defineRange(const QString& id, int defaultValue, int minimum, int maximum);
+  // [main-thread] Declares a colour setting: a "#rrggbb" text; anything else is refused.
+  void defineColour(const QString& id, const QString& defaultColour);
+  // [main-thread] Limits a defined setting to a chooser's entries: any other value is refused, so a
+  // damaged copy cannot select an entry the chooser does not have.
+  void restrictToChoices(const QString& id, const QVariantList& entries);
   bool isDefined(const QString& id) const { return defaults_.contains(id); }
   QVariant defaultValue(const QString& id) const { return defaults_.value(id); }
+  // The minimum and maximum of a ranged setting; nullopt for any other.
+  std::optional<std::pair<int, int>> range(const QString& id) const;
   QStringList ids() const { return defaults_.keys(); }
 
   QVariant value(const QString& id) const;
+  QVariant defaultValue(const QString& id) const { return defaults_.value(id); }
   QString text(const QString& id) const { return value(id).toString(); }
   int integer(const QString& id) const { return value(id).toInt(); }
   bool flag(const QString& id) const { return value(id).toBool(); }
 
   // [main-thread] Converts to the setting's type, clamps a ranged setting, and notifies when the
-  // value changes. Undefined ids and values that do not convert are ignored.
-  void setValue(const QString& id, const QVariant& value);
+  // value changes. Undefined ids, values that do not convert strictly (a number with trailing text,
+  // a flag other than true/false/1/0), bad colours and unknown chooser entries are refused and leave
+  // the value as it was.
+  Outcome setValue(const QString& id, const QVariant& value);
   void resetToDefaults();
 
  Q_SIGNALS:
   void changed(const QString& id);
 
  private:
+  std::optional<QVariant> converted(const QString& id, const QVariant& value) const;
+
   QMap<QString, QVariant> defaults_;
   QMap<QString, QVariant> values_;
   QMap<QString, std::pair<int, int>> ranges_;
+  QMap<QString, QVariantList> choices_;
+  QStringList colourIds_;
 };
 
 }  // namespace gm

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "app/Application.h"
 #include "core/Settings.h"
@@ -90,6 +91,52 @@ TEST(SettingsTest, OutOfRangeValuesLoadClampedAndThePitchControlWorks) {
     EXPECT_EQ(controls.pitchSlider().value(), 10000);
     controls.pitchUp();
     EXPECT_EQ(app.deck(Application::kDeckA).pitch(), 10001);
+  }
+}
+
+// A damaged copy never stops the start: each value that cannot be taken is reset (a number or flag
+// that is text, an unknown chooser entry, a colour that is no "#rrggbb") or clamped (one past either
+// end of its range), and the status line names exactly those settings, once.
+TEST(SettingsTest, DamagedValuesLoadAsDefaultsOrClampedAndAreNamedOnce) {
+  TestDirectories dirs;
+  FakeAudioBackend backend({"Card A"});
+  ScriptedRequester requester;
+  const QString file = dirs.path("config/GrooveMangler/settings.ini");
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+  const QByteArray stored =
+      "[General]\nPTXR=249\nBPMU=241\nBPML=40\nUBHI=19\nLBHI=-19\nLBMI=-3\nCOLB=#12345\nCOLC=#ABCDEF\n"
+      "FILS=3\nFILR=set 2\nKSTV=12abc\nFRQH=1001\nWARN=maybe\n";
+  for (const QByteArray& content : {stored, QByteArray("\x00\xff\xfe[\x01=\n\x89PNG\r\n\x1a\n\x00\x00", 16)}) {
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(content);
+    out.close();
+    Application app(dirs.directories(), backend, requester);
+    QStringList notices;
+    QObject::connect(&app.status(), &StatusLine::shown, [&notices](const QString& text) { notices << text; });
+    ASSERT_TRUE(app.create());
+    const Settings& settings = app.settings();
+    if (content != stored) {
+      EXPECT_EQ(notices, QStringList{"The settings file " + file + " cannot be read: every setting has its default value."});
+      EXPECT_EQ(settings.integer("PTXR"), 1000);
+      continue;
+    }
+    EXPECT_EQ(notices, QStringList{"Settings that were damaged and are now reset: Upper Limit, Background, Filesize, "
+                                   "Mouse Sensitivity, Hi Band Lower Gain Limit, Range, Hi Band Upper Gain Limit, "
+                                   "Do not warn when speakers and headphones share one output."});
+    EXPECT_EQ(settings.integer("PTXR"), 250);
+    EXPECT_EQ(settings.integer("BPMU"), 240);
+    EXPECT_EQ(settings.integer("BPML"), 40);
+    EXPECT_EQ(settings.integer("UBHI"), 18);
+    EXPECT_EQ(settings.integer("LBHI"), -18);
+    EXPECT_EQ(settings.integer("LBMI"), -3);
+    EXPECT_EQ(settings.text("COLB"), settings.defaultValue("COLB").toString());
+    EXPECT_EQ(settings.text("COLC"), "#abcdef");
+    EXPECT_EQ(settings.integer("FILS"), 0);
+    EXPECT_EQ(settings.text("FILR"), "set 2");
+    EXPECT_EQ(settings.integer("KSTV"), 128);
+    EXPECT_EQ(settings.integer("FRQH"), 1001);
+    EXPECT_FALSE(settings.flag("WARN"));
   }
 }
 

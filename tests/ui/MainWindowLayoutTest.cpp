@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QStyleOptionButton>
 #include <QTreeWidget>
@@ -197,8 +198,10 @@ void MainWindowLayoutTest::settingsOpenOverTheMiddleOfTheWindow() {
   QVERIFY(settings.frameGeometry().width() < rig.window.frameGeometry().width());
 
   // The beat detector's preferences beside the list, with room to read and move every control.
-  settings.findChild<QListWidget*>("pageList")->setCurrentRow(1);
-  auto* page = qobject_cast<PluginPage*>(settings.findChild<QStackedWidget*>()->currentWidget());
+  settings.findChild<QListWidget*>("pageList")->setCurrentRow(3);  // "Beat Detectors"
+  auto* scroller = qobject_cast<QScrollArea*>(settings.findChild<QStackedWidget*>()->currentWidget());
+  QVERIFY(scroller != nullptr);
+  auto* page = qobject_cast<PluginPage*>(scroller->widget());
   QVERIFY(page != nullptr);
   page->listView().setCurrentItem(page->listView().topLevelItem(0));
   QCoreApplication::processEvents();

@@ -1,6 +1,5 @@
 #include "app/ui/AudioOutputsPage.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QSignalBlocker>
@@ -18,18 +17,12 @@ AudioOutputsPage::AudioOutputsPage(Settings& settings, AudioBackend& backend, QW
   speakers_->setToolTip(msg(Msg::SpeakersHelp));
   headphones_ = buildChooser(SettingId::kHeadphones, "AHIL");
   headphones_->setToolTip(msg(Msg::HeadphonesHelp));
-  noWarning_ = new QCheckBox(msg(Msg::SharedUnitCheckLabel), this);
-  noWarning_->setObjectName("WARN");
-  connect(noWarning_, &QCheckBox::toggled, this,
-          [this](bool on) { settings_.setValue(SettingId::kNoSharedUnitWarning, on); });
 
   auto* form = new QFormLayout(this);
   form->addRow(msg(Msg::SpeakersLabel), speakers_);
   form->addRow(msg(Msg::HeadphonesLabel), headphones_);
-  form->addRow(noWarning_);
   connect(&settings_, &Settings::changed, this, &AudioOutputsPage::showSetting);
   refreshDevices();
-  showSetting(SettingId::kNoSharedUnitWarning);
 }
 
 void AudioOutputsPage::showEvent(QShowEvent* event) {
@@ -65,11 +58,6 @@ void AudioOutputsPage::fillChooser(QComboBox* chooser, const std::vector<std::st
 }
 
 void AudioOutputsPage::showSetting(const QString& id) {
-  if (id == SettingId::kNoSharedUnitWarning) {
-    const QSignalBlocker quiet(noWarning_);
-    noWarning_->setChecked(settings_.flag(id));
-    return;
-  }
   QComboBox* chooser = id == SettingId::kSpeakers ? speakers_ : id == SettingId::kHeadphones ? headphones_ : nullptr;
   if (!chooser) return;
   const QString device = settings_.text(id);

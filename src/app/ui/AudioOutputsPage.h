@@ -1,13 +1,12 @@
 #pragma once
-// The "Audio Outputs" settings page: the speakers' and headphones' devices and the shared-device
-// warning switch.
+// The "Audio Outputs" settings page: the speakers' and headphones' devices, from the devices there
+// are when the page is shown.
 
 #include <string>
 #include <vector>
 
 #include <QWidget>
 
-class QCheckBox;
 class QComboBox;
 
 namespace gm {
@@ -35,7 +34,6 @@ class AudioOutputsPage : public QWidget {
   AudioBackend& backend_;
   QComboBox* speakers_ = nullptr;
   QComboBox* headphones_ = nullptr;
-  QCheckBox* noWarning_ = nullptr;
 };
 
 }  // namespace gm

@@ -1,5 +1,7 @@
 #include "app/ui/MainWindow.h"
 
+#include <cstdio>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -19,6 +21,7 @@
 #include "app/ui/HistoryNoteWindow.h"
 #include "app/ui/MixerStrip.h"
 #include "app/ui/SettingsWindow.h"
+#include "app/ui/WindowPlacement.h"
 #include "core/CatalogTable.h"
 #include "control/ui/EventMappingWindow.h"
 #include "control/ui/ShortcutKeyFilter.h"
@@ -73,9 +76,19 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
   connect(&app_, &Application::historyNoteDue, this, &MainWindow::openHistoryNote, Qt::QueuedConnection);
   connect(&app_, &Application::clockChanged, clock_, &QLabel::setText);
   resize(kPreferredSize.boundedTo(screen()->availableSize()));
+  trackPlacement();
 }
 
-MainWindow::~MainWindow() = default;
+// Goes first: windows hidden while the rest is torn down must not write their places.
+MainWindow::~MainWindow() { delete placement_; }
+
+void MainWindow::trackPlacement() {
+  placement_ = new WindowPlacement(app_.directories().configDir() + "/windows.ini", this);
+  placement_->track(*this);
+  placement_->track(*settingsWindow_);
+  placement_->track(*eventMappingWindow_);
+  for (QSplitter* splitter : findChildren<QSplitter*>("decksOverPlaylist")) placement_->track(*splitter);
+}
 
 void MainWindow::buildMenus() {
   QMenu* project = menuBar()->addMenu(msg(Msg::MenuProject));
@@ -179,6 +192,7 @@ void MainWindow::openHistoryNote(const QString& text) {
 
 void MainWindow::closeAll() {
   closing_ = true;
+  if (!placement_->save()) std::fprintf(stderr, "GrooveMangler: the window places could not be saved.\n");
   settingsWindow_->close();
   eventMappingWindow_->close();
   aboutWindow_->close();

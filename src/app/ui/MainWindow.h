@@ -19,6 +19,7 @@ class Application;
 class EventMappingWindow;
 class HistoryNoteWindow;
 class SettingsWindow;
+class WindowPlacement;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -46,12 +47,14 @@ class MainWindow : public QMainWindow {
   QWidget* buildFilterRack(int deck);
   void showStatus();
   void openHistoryNote(const QString& text);
+  void trackPlacement();
 
   Application& app_;
   SettingsWindow* settingsWindow_ = nullptr;
   EventMappingWindow* eventMappingWindow_ = nullptr;
   AboutWindow* aboutWindow_ = nullptr;
   QPointer<HistoryNoteWindow> historyNote_;  // while it is open
+  WindowPlacement* placement_ = nullptr;  // the windows' places across restarts
   QLabel* clock_ = nullptr;
   QLabel* status_ = nullptr;
   bool closing_ = false;

@@ -2,23 +2,28 @@
 
 #include <functional>
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include "app/Application.h"
-#include "core/CatalogTable.h"
+#include "app/SettingsLayout.h"
 #include "app/ui/AudioOutputsPage.h"
+#include "app/ui/SettingsPage.h"
+#include "core/CatalogTable.h"
 #include "plugins/ui/PluginPage.h"
 
 namespace gm {
 namespace {
 
 constexpr int kPageListMaxWidth = 150;
-// Room for a plug-in list beside a preferences panel whose sliders keep a usable travel.
-constexpr QSize kDefaultSize(760, 420);
+// Room for a plug-in list beside a preferences panel whose sliders keep a usable travel, and for
+// most pages without scrolling; small enough for a 1280 x 720 screen with its panels.
+constexpr QSize kDefaultSize(760, 520);
 
 }  // namespace
 
@@ -38,27 +43,56 @@ SettingsWindow::SettingsWindow(Application& app, QWidget* parent) : QWidget(pare
   column->addLayout(body, 1);
   column->addWidget(buildButtons());
 
-  addPage(msg(Msg::PageAudioOutputs), new AudioOutputsPage(app_.settings(), app_.backend(), this));
-  addPage(msg(Msg::PageBeatDetectors), new PluginPage(app_.pluginHost(), "BeatDetectors", this));
-  addPage(msg(Msg::PageFilters), new PluginPage(app_.pluginHost(), "Filters", this));
+  for (const SettingsPageLayout& layout : settingsPages()) addPage(msg(layout.title), buildPage(layout));
   pageList_->setCurrentRow(0);
   resize(kDefaultSize);
 }
 
+QWidget* SettingsWindow::buildPage(const SettingsPageLayout& layout) {
+  using Content = SettingsPageLayout::Content;
+  switch (layout.content) {
+    case Content::AudioOutputs:
+      return new AudioOutputsPage(app_.settings(), app_.backend(), this);
+    case Content::BeatDetectors:
+      return new PluginPage(app_.pluginHost(), "BeatDetectors", this);
+    case Content::Filters:
+      return new PluginPage(app_.pluginHost(), "Filters", this);
+    case Content::Rows:
+      break;
+  }
+  const Directories& directories = app_.directories();
+  auto* page = new SettingsPage(layout, app_.settings(), [&directories](const QString& path) { return directories.resolve(path); },
+                                this);
+  if (layout.title == Msg::PageEqualizer) equaliserPage_ = page;
+  return page;
+}
+
 void SettingsWindow::addPage(const QString& title, QWidget* page) {
+  auto* scroller = new QScrollArea(pages_);
+  scroller->setObjectName(page->objectName().isEmpty() ? title : page->objectName());
+  scroller->setWidget(page);
+  scroller->setWidgetResizable(true);
+  scroller->setFrameShape(QFrame::NoFrame);
   pageList_->addItem(title);
-  pages_->addWidget(page);
+  pages_->addWidget(scroller);
 }
 
 void SettingsWindow::open() {
-  // Opened afresh, the window comes up over the middle of the main window, where the DJ looks;
-  // already open, it stays where the DJ put it.
-  if (!isVisible() && parentWidget() != nullptr) {
+  // Opened the first time, the window comes up over the middle of the main window, where the DJ
+  // looks (unless it has a place kept from an earlier session); later it opens where the DJ left it.
+  if (!openedBefore_ && parentWidget() != nullptr) {
     move(parentWidget()->frameGeometry().center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
   }
+  openedBefore_ = true;
   show();
   raise();
   activateWindow();
+}
+
+void SettingsWindow::closeEvent(QCloseEvent* event) {
+  if (!closingByButton_ && isVisible()) app_.cancelSettings();
+  closingByButton_ = false;
+  QWidget::closeEvent(event);
 }
 
 QWidget* SettingsWindow::buildButtons() {
@@ -71,6 +105,7 @@ QWidget* SettingsWindow::buildButtons() {
     layout->addWidget(button);
     connect(button, &QPushButton::clicked, this, [this, action = std::move(action)] {
       action();
+      closingByButton_ = true;
       close();
     });
   };
