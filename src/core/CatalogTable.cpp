@@ -238,6 +238,16 @@ constexpr Entry kBuiltIn[] = {
     {Msg::StatusTracksSkipped, "Files not added (the decoder cannot read them): %1."},
     {Msg::StatusRatingNotStored, "Could not store the rating in %1 (%2)."},
     {Msg::StatusPathsLeftOut, "%1 tracks were left out of %2: their file names hold a line break."},
+    // MIDI controllers
+    {Msg::MidiNoteControl, "%1 Ch.%2 Note %3"},
+    {Msg::MidiCcControl, "%1 Ch.%2 CC %3"},
+    {Msg::MidiCc14Control, "%1 Ch.%2 CC %3 (14-bit)"},
+    {Msg::MidiPitchBendControl, "%1 Ch.%2 Pitch Bend"},
+    {Msg::MidiWithModifier, "%1 with %2 held"},
+    {Msg::StatusMidiUnavailable, "No MIDI controllers: %1"},
+    {Msg::StatusMidiConnected, "MIDI controller connected: %1"},
+    {Msg::StatusMidiDisconnected, "MIDI controller disconnected: %1"},
+    {Msg::StatusMidiLost, "%1 MIDI messages were dropped: they came faster than the program could take them."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

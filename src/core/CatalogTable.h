@@ -218,6 +218,16 @@ enum class Msg : int {
   StatusTracksSkipped,
   StatusRatingNotStored,
   StatusPathsLeftOut,
+  // MIDI controllers
+  MidiNoteControl,
+  MidiCcControl,
+  MidiCc14Control,
+  MidiPitchBendControl,
+  MidiWithModifier,
+  StatusMidiUnavailable,
+  StatusMidiConnected,
+  StatusMidiDisconnected,
+  StatusMidiLost,
   Count  // keep last
 };
 
