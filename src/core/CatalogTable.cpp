@@ -244,7 +244,7 @@ constexpr Entry kBuiltIn[] = {
     {Msg::MidiCc14Control, "%1 Ch.%2 CC %3 (14-bit)"},
     {Msg::MidiPitchBendControl, "%1 Ch.%2 Pitch Bend"},
     {Msg::MidiWithModifier, "%1 with %2 held"},
-    {Msg::StatusMidiUnavailable, "No MIDI controllers: %1"},
+    {Msg::StatusMidiUnavailable, "No MIDI controllers: the MIDI sequencer is not available (%1)."},
     {Msg::StatusMidiConnected, "MIDI controller connected: %1"},
     {Msg::StatusMidiDisconnected, "MIDI controller disconnected: %1"},
     {Msg::StatusMidiLost, "%1 MIDI messages were dropped: they came faster than the program could take them."},
