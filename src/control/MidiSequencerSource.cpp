@@ -19,6 +19,10 @@ constexpr const char* kLoopbackClient = "Midi Through";
 
 std::uint32_t addressOf(int client, int port) { return std::uint32_t(client) << 8 | std::uint32_t(port); }
 
+// ALSA would print its own line about a missing sequencer; the status line already tells the user.
+void ignoreAlsaMessage(const char* /*file*/, int /*line*/, const char* /*function*/, int /*err*/,
+                       const char* /*format*/, ...) {}
+
 }  // namespace
 
 MidiSequencerSource::MidiSequencerSource() = default;
@@ -43,6 +47,7 @@ void MidiSequencerSource::start(Handlers handlers) {
 }
 
 bool MidiSequencerSource::open() {
+  snd_lib_error_set_handler(&ignoreAlsaMessage);
   int error = snd_seq_open(&input_, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK);
   if (error >= 0) error = snd_seq_open(&control_, "default", SND_SEQ_OPEN_OUTPUT, 0);
   if (error >= 0) {

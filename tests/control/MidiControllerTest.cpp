@@ -11,28 +11,17 @@
 #include "core/BoundedValue.h"
 #include "core/CatalogTable.h"
 #include "support/RecordingTarget.h"
+#include "support/ScriptedMidiSource.h"
 
 namespace gm {
 namespace {
 
 using testing::RecordingTarget;
 using Calls = std::vector<std::pair<std::uint32_t, std::int32_t>>;
-using Sent = std::vector<std::pair<QString, MidiMessage>>;
+using Sent = testing::ScriptedMidiSource::Sent;
+using testing::ScriptedMidiSource;
 
 const QString kPad = "Pad MIDI 1";
-
-// Stands for the sequencer: the test hands messages and port changes to the handlers, and reads
-// what was sent back.
-class ScriptedMidiSource final : public MidiSource {
- public:
-  explicit ScriptedMidiSource(Handlers& handlers, Sent& sent) : handlers_(handlers), sent_(sent) {}
-  void start(Handlers handlers) override { handlers_ = std::move(handlers); }
-  void send(const QString& port, const MidiMessage& message) override { sent_.emplace_back(port, message); }
-
- private:
-  Handlers& handlers_;
-  Sent& sent_;
-};
 
 MidiControl control(MidiControlKind kind, int number, int channel = 0, const QString& port = kPad) {
   return {port, std::uint8_t(channel), kind, std::uint8_t(number)};
