@@ -30,6 +30,7 @@ void EventMapping::setUp() {
 
 void EventMapping::select(int index) {
   selected_ = index >= 0 && std::size_t(index) < events_.size() ? index : -1;
+  midiCatcher_.reset();  // a shift held now must not rebind the event chosen before
   setRelativeEnabled(true);
 }
 

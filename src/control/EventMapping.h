@@ -59,6 +59,8 @@ class EventMapping : public QObject {
   void sensorReading(const SensorRecord& sensor, double value);
   // [main-thread] A reading of a MIDI control: caught in catch mode (see MidiCatcher), else fired.
   void midiReading(const MidiReading& reading);
+  // [main-thread] A MIDI port went away, with whatever of it was being caught.
+  void forgetMidiPort(const QString& port) { midiCatcher_.forgetPort(port); }
 
  Q_SIGNALS:
   void recordChanged(int index);

@@ -21,6 +21,11 @@ void MidiCatcher::stop() {
   if (state_ == State::Catching) state_ = State::Idle;
 }
 
+void MidiCatcher::forgetPort(const QString& port) {
+  if (binding_.control.port == port) state_ = State::Idle;
+  std::erase_if(releasesToSwallow_, [&port](const MidiControl& control) { return control.port == port; });
+}
+
 MidiCatcher::Outcome MidiCatcher::offer(const MidiReading& reading) {
   switch (state_) {
     case State::Catching:

@@ -25,6 +25,10 @@ class MidiCatcher {
   void start() { state_ = State::Catching; }
   void stop();
   bool catching() const { return state_ == State::Catching; }
+  // [main-thread] Another event was chosen: what was caught is refined no more.
+  void reset() { state_ = State::Idle; }
+  // [main-thread] A port went away: its releases will never come.
+  void forgetPort(const QString& port);
 
   // [main-thread] Every reading passes here before it may fire events.
   Outcome offer(const MidiReading& reading);

@@ -44,6 +44,7 @@ void MidiHub::portAdded(const QString& port) {
 void MidiHub::portRemoved(const QString& port) {
   decoder_.forgetPort(port);
   dispatcher_.midi().forgetPort(port);
+  mapping_.forgetMidiPort(port);
   feedback_.forgetPort(port);
   report_(msg(Msg::StatusMidiDisconnected).arg(port));
 }

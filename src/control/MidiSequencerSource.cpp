@@ -49,7 +49,7 @@ void MidiSequencerSource::start(Handlers handlers) {
 bool MidiSequencerSource::open() {
   snd_lib_error_set_handler(&ignoreAlsaMessage);
   int error = snd_seq_open(&input_, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK);
-  if (error >= 0) error = snd_seq_open(&control_, "default", SND_SEQ_OPEN_OUTPUT, 0);
+  if (error >= 0) error = snd_seq_open(&control_, "default", SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK);
   if (error >= 0) {
     snd_seq_set_client_name(input_, "GrooveMangler");
     snd_seq_set_client_name(control_, "GrooveMangler Lights");
@@ -150,7 +150,7 @@ void MidiSequencerSource::send(const QString& port, const MidiMessage& message) 
   } else {
     return;
   }
-  snd_seq_event_output_direct(control_, &event);
+  snd_seq_event_output_direct(control_, &event);  // non-blocking: a light lost to a full queue stays lost
 }
 
 void MidiSequencerSource::readLoop() {

@@ -199,10 +199,25 @@ TEST_F(MidiController, LightsFollowTogglesWhereverTheyChangeAndComeBackWithTheir
   EXPECT_EQ(hub.feedback().update(), 2);
 }
 
-TEST_F(MidiController, AControllerPulledOutWhileAModifierIsDownLeavesNothingHeld) {
+TEST_F(MidiController, AControllerPulledOutWhileNotesAreDownLeavesNothingHeldOrBeingCaught) {
   bind(0, 1, control(MidiControlKind::Note, 36));
   bind(0, 2, control(MidiControlKind::Note, 36)).midi.modifier = control(MidiControlKind::Note, 40);
-  play({MidiMessage::noteOn(0, 40, 100), MidiMessage::noteOn(0, 36, 100)});
+  EventBinding& chosen = events.registerEvent("Zone", "chosen", 0, &target, 3);
+  mapping.select(2);
+  mapping.setCatchMode(true);
+  // Each note held makes the next one touched its modifier.
+  play({MidiMessage::noteOn(0, 50, 100), MidiMessage::noteOn(0, 40, 100), MidiMessage::noteOn(0, 36, 100)});
+  EXPECT_EQ(chosen.midi, (MidiBinding{control(MidiControlKind::Note, 36), control(MidiControlKind::Note, 40), {}}));
+  chosen.midi = {};
+
+  // Their releases never come: back again, the controller's notes are neither caught nor swallowed.
+  source.portRemoved(kPad);
+  source.portAdded(kPad);
+  EXPECT_EQ(play({MidiMessage::noteOn(0, 51, 100), MidiMessage::noteOff(0, 51), MidiMessage::noteOn(0, 40, 100),
+                  MidiMessage::noteOn(0, 36, 100)}),
+            (Calls{{2, 1}}));
+  EXPECT_FALSE(chosen.midi.bound());
+  // Nor held.
   source.portRemoved(kPad);
   source.portAdded(kPad);
   EXPECT_EQ(play({MidiMessage::noteOn(0, 36, 100), MidiMessage::noteOff(0, 36)}), (Calls{{1, 1}, {1, 0}}));
