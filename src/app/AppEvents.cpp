@@ -6,6 +6,7 @@
 #include "app/DefaultShortcuts.h"
 #include "control/EvdevSensorSource.h"
 #include "control/EventMappingFile.h"
+#include "control/MidiSequencerSource.h"
 #include "core/CatalogTable.h"
 #include "library/MediaPanel.h"
 #include "recorder/Recorder.h"
@@ -16,6 +17,7 @@ AppEvents::AppEvents(Application& app)
     : app_(app),
       dispatcher_(app.events(), scripts_),
       mapping_(app.events(), dispatcher_, app.directories().resolve(EventMappingFile::kName)),
+      midi_(mapping_, dispatcher_, [&app](const QString& text) { app.status().show(text); }),
       waveformA_(app.deck(Application::kDeckA)),
       waveformB_(app.deck(Application::kDeckB)),
       equalizerA_(app.mixerChannel(Application::kDeckA)),
@@ -54,11 +56,12 @@ void AppEvents::registerAll() {
   controllerB_.registerWith(events, msg(Msg::ZoneControllerB));
 }
 
-void AppEvents::start(std::unique_ptr<SensorSource> sensors) {
+void AppEvents::start(std::unique_ptr<SensorSource> sensors, std::unique_ptr<MidiSource> midi) {
   loadMapping();
   sensors_ = sensors ? std::move(sensors) : std::make_unique<EvdevSensorSource>();
   sensors_->start({[this](const SensorRecord& sensor, double value) { mapping_.sensorReading(sensor, value); },
                    nullptr});
+  midi_.start(midi ? std::move(midi) : std::make_unique<MidiSequencerSource>());
 }
 
 void AppEvents::loadMapping() {

@@ -17,6 +17,8 @@
 #include "control/EventMapping.h"
 #include "control/EventRegistry.h"
 #include "control/EventScriptLauncher.h"
+#include "control/MidiHub.h"
+#include "control/MidiSource.h"
 #include "control/SensorSource.h"
 #include "tracks/BandDisplayEvents.h"
 #include "tracks/DeckControlEvents.h"
@@ -41,12 +43,14 @@ class AppEvents {
   // [main-thread] Every zone owner's events into the application's list, once.
   void registerAll();
   // [main-thread] Loads the mapping file (the default shortcuts when there is none yet) and starts
-  // watching the controllers, through `sensors` when given (tests), else the system's input devices.
-  void start(std::unique_ptr<SensorSource> sensors = nullptr);
+  // watching the controllers, through `sensors` and `midi` when given (tests), else the system's
+  // input devices and MIDI sequencer.
+  void start(std::unique_ptr<SensorSource> sensors = nullptr, std::unique_ptr<MidiSource> midi = nullptr);
 
   EventDispatcher& dispatcher() { return dispatcher_; }
   EventMapping& mapping() { return mapping_; }
   EventScriptLauncher& scripts() { return scripts_; }
+  MidiHub& midi() { return midi_; }
 
  private:
   void addMixerEvents();
@@ -57,6 +61,7 @@ class AppEvents {
   EventDispatcher dispatcher_;
   EventMapping mapping_;
   std::unique_ptr<SensorSource> sensors_;
+  MidiHub midi_;
   EventRegistry mixer_;
   BandDisplayEvents waveformA_;
   BandDisplayEvents waveformB_;

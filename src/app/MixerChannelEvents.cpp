@@ -57,6 +57,8 @@ void MixerChannelEvents::addKnob(const KnobEvents& knob) {
   if (knob.kill != kNoKill) {
     registry_.addOnRelease(msg(knob.kill), EventType::Toggle, knob.killMethod,
                            [this, code] { channel_.setKill(code, MixerChannel::kFlip); });
+    // Kill switches exist for the three bands only, whose knob codes are their band numbers.
+    registry_.setState(knob.killMethod, [this, code] { return channel_.kill(MixerChannel::Band(code)).value() != 0; });
   }
   for (const KnobEvents::Step& step : {knob.first, knob.second}) {
     addButton(step.name, step.method, [this, code, value = step.value] { channel_.setKnob(code, value); });
@@ -72,6 +74,7 @@ void MixerChannelEvents::addVolume() {
   registry_.addAnalog(msg(Msg::EventVolumeAnalog), kVolumeAnalog, channel_.volume());
   registry_.addOnRelease(msg(Msg::EventVolumeMute), EventType::Toggle, kVolumeMute,
                          [this] { channel_.setMute(MixerChannel::kFlip); });
+  registry_.setState(kVolumeMute, [this] { return channel_.muted(); });
 }
 
 }  // namespace gm

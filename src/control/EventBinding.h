@@ -1,10 +1,13 @@
 #pragma once
 // One bindable event with its bindings: what a widget or plug-in registered (zone, name, type,
-// target and method) and what the user bound to it (keyboard shortcut, script, HID sensor).
+// target and method) and what the user bound to it (keyboard shortcut, script, HID sensor, MIDI
+// control).
 
 #include <cstdint>
 
 #include <QString>
+
+#include "control/MidiControl.h"
 
 namespace gm {
 
@@ -30,6 +33,7 @@ struct EventBinding {
   std::int32_t deviceId = 0;
   std::int32_t relative = 0;    // 1: analog readings sent as changes
   QString hidName;              // display name of the bound sensor
+  MidiBinding midi;             // the bound MIDI control, if any
   std::int32_t lastValue = kNoReading;  // last 8-bit reading of the bound sensor
 };
 

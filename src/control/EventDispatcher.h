@@ -1,6 +1,7 @@
 #pragma once
 // Fires bound events: key messages from the main window are matched against each event's shortcut,
-// sensor readings against each event's bound controller sensor. A firing event calls its target
+// sensor readings against each event's bound controller sensor, MIDI readings against each event's
+// bound MIDI control. A firing event calls its target
 // with one value and starts its script, if it has one. Every matching event fires, in list order.
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "control/KeyMessage.h"
+#include "control/MidiDispatcher.h"
 #include "control/SensorRecord.h"
 
 namespace gm {
@@ -19,7 +21,8 @@ struct EventBinding;
 
 class EventDispatcher {
  public:
-  EventDispatcher(EventList& events, EventScriptLauncher& scripts) : events_(events), scripts_(scripts) {}
+  EventDispatcher(EventList& events, EventScriptLauncher& scripts)
+      : events_(events), scripts_(scripts), midi_(events, scripts) {}
 
   // [main-thread] One key message. A key going down fires 1 (and the script) for shortcuts naming
   // exactly its code and qualifiers, so held keys, whose repeats carry the repeat qualifier, fire
@@ -36,6 +39,10 @@ class EventDispatcher {
   // it. Wheels send ±65536. Axes send their position as 0..65536 or, for relative records, the change
   // of their 8-bit reading since the last one times 65536 (an 8-bit counter that wrapped counts as a
   // step of at most 5 the short way round).
+  // [main-thread] One reading of a MIDI control (outside catch mode); how many events it reached.
+  int midiReading(const MidiReading& reading) { return midi_.reading(reading); }
+  MidiDispatcher& midi() { return midi_; }
+
   static std::optional<std::int32_t> sensorValue(EventBinding& record, SensorKind kind, double value);
 
   // [main-thread] Calls the record's target with `value`, when it has one.
@@ -47,6 +54,7 @@ class EventDispatcher {
 
   EventList& events_;
   EventScriptLauncher& scripts_;
+  MidiDispatcher midi_;
   // Keys down (their codes) with the events their press fired; records never leave the list.
   std::vector<std::pair<std::uint16_t, const EventBinding*>> held_;
 };

@@ -19,7 +19,7 @@ EventMapping::EventMapping(EventList& events, EventDispatcher& dispatcher, QStri
 
 EventMapping::Bindings EventMapping::bindingsOf(const EventBinding& record) {
   return {record.keyboard, record.script,  record.hidIndex, record.vendorId,
-          record.deviceId, record.relative, record.hidName,  record.lastValue};
+          record.deviceId, record.relative, record.hidName,  record.lastValue, record.midi};
 }
 
 void EventMapping::setUp() {
@@ -30,6 +30,7 @@ void EventMapping::setUp() {
 
 void EventMapping::select(int index) {
   selected_ = index >= 0 && std::size_t(index) < events_.size() ? index : -1;
+  midiCatcher_.reset();  // a shift held now must not rebind the event chosen before
   setRelativeEnabled(true);
 }
 
@@ -65,12 +66,18 @@ void EventMapping::removeSensor() {
   record->vendorId = 0;
   record->deviceId = 0;
   record->hidName.clear();
+  record->midi = {};
   changed();
 }
 
 void EventMapping::setCatchMode(bool on) {
   if (on == catchMode_) return;
   catchMode_ = on;
+  if (on) {
+    midiCatcher_.start();
+  } else {
+    midiCatcher_.stop();
+  }
   Q_EMIT catchModeChanged(on);
 }
 
@@ -98,6 +105,7 @@ void EventMapping::cancel() {
     record.relative = saved.relative;
     record.hidName = saved.hidName;
     record.lastValue = saved.lastValue;
+    record.midi = saved.midi;
   }
   Q_EMIT listRestored();
 }
@@ -138,6 +146,24 @@ void EventMapping::catchSensor(const SensorRecord& sensor) {
     default:
       break;
   }
+  changed();
+}
+
+void EventMapping::midiReading(const MidiReading& reading) {
+  const MidiCatcher::Outcome outcome = midiCatcher_.offer(reading);
+  if (outcome.binding) catchMidi(*outcome.binding);
+  if (!outcome.consumed) dispatcher_.midiReading(reading);
+}
+
+void EventMapping::catchMidi(const MidiBinding& binding) {
+  setCatchMode(false);
+  EventBinding* record = selectedRecord();
+  if (!record) return;
+  record->midi = binding;
+  // Only a 7-bit control change can be an encoder; notes are buttons, 14-bit controls faders.
+  const bool encoder = binding.control.kind == MidiControlKind::Control;
+  if (!encoder) record->relative = 0;
+  setRelativeEnabled(encoder);
   changed();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The event-mapping editor's model: the live event list with the record chosen in the editor, the
 // backup that "Cancel" returns to, and catch mode, in which the next reading of any controller
-// sensor binds that sensor to the chosen record. Outside catch mode readings go to the dispatcher.
+// sensor or MIDI control binds it to the chosen record. Outside catch mode readings go to the dispatcher.
 
 #include <cstdint>
 #include <functional>
@@ -11,6 +11,7 @@
 #include <QString>
 
 #include "control/EventBinding.h"
+#include "control/MidiCatcher.h"
 #include "control/SensorRecord.h"
 
 namespace gm {
@@ -40,7 +41,7 @@ class EventMapping : public QObject {
   void setShortcut(const QString& description);
   void setRelative(bool relative);
   void setScript(const QString& line);
-  // "Remove Event": the record loses its sensor; shortcut and script stay.
+  // "Remove Event": the record loses its sensor and MIDI control; shortcut and script stay.
   void removeSensor();
 
   // [main-thread] "Catch Event".
@@ -56,6 +57,10 @@ class EventMapping : public QObject {
 
   // [main-thread] A reading of a controller sensor.
   void sensorReading(const SensorRecord& sensor, double value);
+  // [main-thread] A reading of a MIDI control: caught in catch mode (see MidiCatcher), else fired.
+  void midiReading(const MidiReading& reading);
+  // [main-thread] A MIDI port went away, with whatever of it was being caught.
+  void forgetMidiPort(const QString& port) { midiCatcher_.forgetPort(port); }
 
  Q_SIGNALS:
   void recordChanged(int index);
@@ -65,6 +70,7 @@ class EventMapping : public QObject {
 
  private:
   void catchSensor(const SensorRecord& sensor);
+  void catchMidi(const MidiBinding& binding);
   void setRelativeEnabled(bool enabled);
   void changed();
 
@@ -75,6 +81,7 @@ class EventMapping : public QObject {
     std::int32_t hidIndex, vendorId, deviceId, relative;
     QString hidName;
     std::int32_t lastValue;
+    MidiBinding midi;
   };
   static Bindings bindingsOf(const EventBinding& record);
 
@@ -87,6 +94,7 @@ class EventMapping : public QObject {
   int selected_ = -1;
   bool catchMode_ = false;
   bool skipNext_ = false;
+  MidiCatcher midiCatcher_;
   bool relativeEnabled_ = true;
 };
 

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include "control/EventList.h"
+#include "control/MidiBindingText.h"
 #include "core/AtomicFile.h"
 #include "core/Directories.h"
 #include "core/RegularFile.h"
@@ -16,7 +17,7 @@ namespace gm {
 namespace {
 
 enum class Field { Start, Origin, EventName, Script, Keyboard, HidName, Type, Method, HidIndex, VendorId, DeviceId,
-                   Relative, End };
+                   Relative, Midi, End };
 
 struct Key {
   const char* text;
@@ -29,12 +30,12 @@ constexpr Key kKeys[] = {
     {"AMIGADOS:", Field::Script},   {"KEYBOARD:", Field::Keyboard}, {"HIDNAME:", Field::HidName},
     {"TYPE:", Field::Type},         {"METHOD:", Field::Method},     {"HIDINDEX:", Field::HidIndex},
     {"VENDORID:", Field::VendorId}, {"DEVICEID:", Field::DeviceId}, {"RELATIVE:", Field::Relative},
-    {"END\n", Field::End},          {"END\r\n", Field::End},
+    {"MIDI:", Field::Midi},         {"END\n", Field::End},          {"END\r\n", Field::End},
 };
 
 // A record as read so far; strings are empty when absent.
 struct ParsedRecord {
-  QByteArray zone, name, script, keyboard, hidName;
+  QByteArray zone, name, script, keyboard, hidName, midi;
   std::int32_t type = 0;
   std::int32_t method = 0;
   std::int32_t hidIndex = 0;
@@ -106,6 +107,8 @@ void bind(EventBinding& record, const ParsedRecord& parsed) {
   record.vendorId = parsed.vendorId;
   record.deviceId = parsed.deviceId;
   record.relative = parsed.relative;
+  // A record without a MIDI line, or with one this program cannot read, binds no MIDI control.
+  record.midi = MidiBindingText::parse(parsed.midi).value_or(MidiBinding{});
 }
 
 void store(ParsedRecord& parsed, Field field, const QByteArray& value) {
@@ -121,6 +124,7 @@ void store(ParsedRecord& parsed, Field field, const QByteArray& value) {
     case Field::VendorId: readNumber(value, parsed.vendorId); break;
     case Field::DeviceId: readNumber(value, parsed.deviceId); break;
     case Field::Relative: readNumber(value, parsed.relative); break;
+    case Field::Midi: parsed.midi = value; break;
     case Field::Start:
     case Field::End: break;
   }
@@ -150,6 +154,8 @@ QByteArray EventMappingFile::format(const EventList& events) {
     out += "VENDORID:" + QByteArray::number(record.vendorId) + '\n';
     out += "DEVICEID:" + QByteArray::number(record.deviceId) + '\n';
     out += "RELATIVE:" + QByteArray(record.relative != 0 ? "1" : "0") + '\n';
+    // Only events bound to a MIDI control have this line, so a file without any is as before.
+    if (record.midi.bound()) out += "MIDI:" + MidiBindingText::format(record.midi) + '\n';
     out += "END\n";
   }
   return out;

@@ -2,6 +2,8 @@
 // The event-mapping file: the bindings of every event as text records of thirteen lines each,
 //   START / ORIGIN:zone / EVENTNAME:name / AMIGADOS:script / KEYBOARD:shortcut / HIDNAME:sensor /
 //   TYPE:n / METHOD:n / HIDINDEX:n / VENDORID:n / DEVICEID:n / RELATIVE:0|1 / END
+// and, in the records of events bound to a MIDI control, a line MIDI:binding (see MidiBindingText)
+// before END.
 // Keys are read in any case and in any order within a record; text that is no key is skipped. A
 // record binds the first event of the same type and method whose zone and name it starts with
 // (compared without case), and is dropped when there is none.

@@ -11,7 +11,7 @@ namespace gm {
 EventRegistry::~EventRegistry() { EventList::forgetTarget(registeredWith_, this); }
 
 void EventRegistry::add(const QString& name, EventType type, std::uint32_t method, Action action) {
-  entries_.push_back({name, type, method, std::move(action)});
+  entries_.push_back({name, type, method, std::move(action), nullptr});
 }
 
 void EventRegistry::addOnRelease(const QString& name, EventType type, std::uint32_t method,
@@ -25,6 +25,19 @@ void EventRegistry::addAnalog(const QString& name, std::uint32_t method, Bounded
   add(name, EventType::Analog, method, [&control](std::int32_t value) {
     control.setValue(scaleToRange(value, control.minimum(), control.maximum()));
   });
+}
+
+void EventRegistry::setState(std::uint32_t method, std::function<bool()> state) {
+  for (Entry& entry : entries_) {
+    if (entry.method == method) entry.state = state;
+  }
+}
+
+std::optional<bool> EventRegistry::eventState(std::uint32_t method) const {
+  const auto entry = std::find_if(entries_.begin(), entries_.end(),
+                                  [method](const Entry& candidate) { return candidate.method == method; });
+  if (entry == entries_.end() || !entry->state) return std::nullopt;
+  return entry->state();
 }
 
 void EventRegistry::registerWith(EventList& events, const QString& zone) {

@@ -37,6 +37,9 @@ class EventRegistry final : public EventTarget {
   // An Analog event that sets `control` to its share of the control's range.
   void addAnalog(const QString& name, std::uint32_t method, BoundedValue& control);
 
+  // What the event with `method` shows on a controller's light: whether `state()` holds.
+  void setState(std::uint32_t method, std::function<bool()> state);
+
   // [main-thread] Appends every event to `events` under `zone`, in the order they were added. Only
   // the first call registers; later ones do nothing.
   void registerWith(EventList& events, const QString& zone);
@@ -44,6 +47,8 @@ class EventRegistry final : public EventTarget {
 
   // [main-thread]
   void invokeEvent(std::uint32_t method, std::int32_t value) override;
+  // [main-thread]
+  std::optional<bool> eventState(std::uint32_t method) const override;
 
   // minimum + trunc((maximum − minimum) × value / 65536), computed in double. Values outside
   // 0..65536 give positions outside the range, which the control clamps.
@@ -55,6 +60,7 @@ class EventRegistry final : public EventTarget {
     EventType type;
     std::uint32_t method;
     Action action;
+    std::function<bool()> state;
   };
 
   std::vector<Entry> entries_;

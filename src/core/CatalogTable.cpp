@@ -406,6 +406,16 @@ constexpr Entry kBuiltIn[] = {
     {Msg::ChooseColourHelp, "Choose the color"},
     {Msg::StatusSettingsReset, "Settings that were damaged and are now reset: %1."},
     {Msg::StatusSettingsUnreadable, "The settings file %1 cannot be read: every setting has its default value."},
+    // MIDI controllers
+    {Msg::MidiNoteControl, "%1 Ch.%2 Note %3"},
+    {Msg::MidiCcControl, "%1 Ch.%2 CC %3"},
+    {Msg::MidiCc14Control, "%1 Ch.%2 CC %3 (14-bit)"},
+    {Msg::MidiPitchBendControl, "%1 Ch.%2 Pitch Bend"},
+    {Msg::MidiWithModifier, "%1 with %2 held"},
+    {Msg::StatusMidiUnavailable, "No MIDI controllers: the MIDI sequencer is not available (%1)."},
+    {Msg::StatusMidiConnected, "MIDI controller connected: %1"},
+    {Msg::StatusMidiDisconnected, "MIDI controller disconnected: %1"},
+    {Msg::StatusMidiLost, "%1 MIDI messages were dropped: they came faster than the program could take them."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 // The table is indexed by id: each entry sits at its id's place.

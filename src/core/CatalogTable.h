@@ -384,6 +384,16 @@ enum class Msg : int {
   ChooseColourHelp,
   StatusSettingsReset,
   StatusSettingsUnreadable,
+  // MIDI controllers
+  MidiNoteControl,
+  MidiCcControl,
+  MidiCc14Control,
+  MidiPitchBendControl,
+  MidiWithModifier,
+  StatusMidiUnavailable,
+  StatusMidiConnected,
+  StatusMidiDisconnected,
+  StatusMidiLost,
   Count  // keep last
 };
 

@@ -188,4 +188,9 @@ void Recorder::invokeEvent(std::uint32_t method, std::int32_t value) {
   if (method == kToggleMethod) toggle(value);
 }
 
+std::optional<bool> Recorder::eventState(std::uint32_t method) const {
+  if (method == kToggleMethod) return recording_;
+  return std::nullopt;
+}
+
 }  // namespace gm

@@ -67,6 +67,7 @@ class Recorder final : public QObject, public RecordReceiver, public EventTarget
   // [main-thread] Once: the "Recorder" zone's "Start/Stop Recording" toggle.
   void registerEvents(EventList& events);
   void invokeEvent(std::uint32_t method, std::int32_t value) override;
+  std::optional<bool> eventState(std::uint32_t method) const override;
   // [main-thread] One master block from the engine.
   void receiveRecordBlock(ConstSampleBlock block) override;
 

@@ -36,6 +36,9 @@ void DeckControlEvents::addTransport() {
   registry_.addOnRelease(msg(Msg::EventRewind), EventType::Button, kRewind, [this] { deck_.rewind(); });
   registry_.addOnRelease(msg(Msg::EventCue), EventType::Button, kCue, [this] { deck_.cuePoint(1); });
   registry_.addOnRelease(msg(Msg::EventSetCue), EventType::Button, kSetCue, [this] { deck_.cuePoint(0); });
+  // Lights: "Play" and "Play/Pause" show the deck playing.
+  registry_.setState(kPlay, [this] { return deck_.playing(); });
+  registry_.setState(kPlayPause, [this] { return deck_.playing(); });
 }
 
 void DeckControlEvents::addTempo() {
@@ -63,6 +66,7 @@ void DeckControlEvents::addLoops() {
     BoundedValue& button = controls_.loopButton(loop.button);
     registry_.addOnRelease(msg(loop.name), EventType::Toggle, loop.method,
                            [&button] { button.setValue(button.value() != 0 ? 0 : 1); });
+    registry_.setState(loop.method, [&button] { return button.value() != 0; });
   }
   registry_.addOnRelease(msg(Msg::EventLoopDouble), EventType::Button, kLoopDouble, [this] { controls_.loopDouble(); });
   registry_.addOnRelease(msg(Msg::EventLoopHalve), EventType::Button, kLoopHalve, [this] { controls_.loopHalve(); });

@@ -130,6 +130,42 @@ TEST(EventMappingFile, MissingLinesRecordsWithoutEndAndLinesOfAnyLength) {
   EXPECT_EQ(events.records()[3].relative, 0);
 }
 
+TEST(EventMappingFile, MidiBindingsGetALineThatOnlyThisProgramReadsAndComeBackWhole) {
+  RecordingTarget target;
+  EventList saved;
+  registerSample(saved, target);
+  auto& records = saved.records();
+  records[1].midi = {{"Deck:1 50% END", 15, MidiControlKind::Note, 36}, MidiControl{"Deck:1 50% END", 0, MidiControlKind::Control, 64},
+                     MidiRelativeEncoding::TwosComplement};
+  records[3].midi = {{"Knobs", 0, MidiControlKind::Control14, 31}, std::nullopt, MidiRelativeEncoding::Centred};
+  records[3].relative = 1;
+  records[4].midi = {{"Bend", 3, MidiControlKind::PitchBend, 0}, std::nullopt, MidiRelativeEncoding::TwosComplement};
+  const QByteArray text = EventMappingFile::format(saved);
+  // No colon after the key: a reader that knows no MIDI line finds none of its keys in it.
+  EXPECT_NE(text.indexOf("RELATIVE:0\nMIDI:note 16 36 2c cc/1/64 Deck%3A1 50%25 END\nEND\n"), -1);
+  EXPECT_NE(text.indexOf("RELATIVE:1\nMIDI:cc14 1 31 64 - Knobs\nEND\n"), -1);
+  EXPECT_EQ(text.count("MIDI:"), 3);
+
+  EventList loaded;
+  registerSample(loaded, target);
+  loaded.records()[0].midi.control.port = "stale";  // a record without a MIDI line has none
+  EventMappingFile::apply(text, loaded);
+  for (std::size_t i = 0; i < records.size(); ++i) EXPECT_EQ(loaded.records()[i].midi, records[i].midi) << i;
+  EXPECT_EQ(loaded.records()[1].midi.modifier->port, "Deck:1 50% END");
+  EXPECT_EQ(EventMappingFile::format(loaded), text);
+
+  // Lines this program cannot read bind nothing and leave the rest of the record alone.
+  EventMappingFile::apply("START\nORIGIN:Controller A\nEVENTNAME:Play\nTYPE:0\nMETHOD:-2147454218\nKEYBOARD:p\n"
+                          "MIDI:note 17 36 2c - Pad\nEND\n"
+                          "START\nORIGIN:Controller B\nEVENTNAME:Play\nTYPE:0\nMETHOD:-2147454218\n"
+                          "MIDI:note 16 128 2c - Pad\nEND\n"
+                          "START\nORIGIN:Controller A\nEVENTNAME:Loop 1\nTYPE:1\nMETHOD:-2147454205\n"
+                          "MIDI:cc 1 127 2c cc/1/ Pad\nEND\n",
+                          loaded);
+  EXPECT_EQ(loaded.records()[0].keyboard, "p");
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_FALSE(loaded.records()[i].midi.bound()) << i;
+}
+
 TEST(EventMappingFile, UnreadableFilesLeaveEveryEventAsItWas) {
   QTemporaryDir dir;
   RecordingTarget target;

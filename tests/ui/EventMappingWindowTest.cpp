@@ -18,6 +18,7 @@
 #include "control/ui/EventTableModel.h"
 #include "core/RegularFile.h"
 #include "support/FakeAudioBackend.h"
+#include "support/ScriptedMidiSource.h"
 #include "support/ScriptedRequester.h"
 #include "support/TestDirectories.h"
 
@@ -71,6 +72,7 @@ class EventMappingWindowTest : public QObject {
   void aRecordedKeyBindsTheEventCancelUndoesItAndSaveWritesIt();
   void aCaughtButtonIsShownAndFiresFromItsSecondPress();
   void aColumnTitleSortsByItsTextsAndAgainReverses();
+  void aTouchedMidiNoteIsCaughtShownAndItsLightFollowsTheWindow();
 };
 
 void EventMappingWindowTest::keysReachTheShortcutsWhateverHasTheFocusButDialogFieldsKeepTheirs() {
@@ -175,6 +177,40 @@ void EventMappingWindowTest::aColumnTitleSortsByItsTextsAndAgainReverses() {
   clickTitle(EventTableModel::kType);
   QCOMPARE(cell(0, EventTableModel::kType), QString("Button"));
   QCOMPARE(cell(last, EventTableModel::kType), QString("Analog"));
+}
+
+void EventMappingWindowTest::aTouchedMidiNoteIsCaughtShownAndItsLightFollowsTheWindow() {
+  Program program;
+  MidiSource::Handlers controller;
+  gm::testing::ScriptedMidiSource::Sent lights;
+  MidiHub& hub = program.app.appEvents().midi();
+  hub.start(std::make_unique<gm::testing::ScriptedMidiSource>(controller, lights));
+  const QString pad = "DJ Pad MIDI 1";
+  const auto touch = [&](const MidiMessage& message) { controller.message(pad, message, MidiSource::Clock::now()); };
+
+  program.editor().open();
+  program.choose("Equalizer A", "Hi Kill");
+  program.editorWidget<QPushButton>("catchEvent")->click();
+  touch(MidiMessage::noteOn(0, 11, 127));
+  touch(MidiMessage::noteOff(0, 11));
+  QVERIFY(!program.editorWidget<QPushButton>("catchEvent")->isChecked());
+  const QString shown = "DJ Pad MIDI 1 Ch.1 Note 11";
+  QCOMPARE(program.editorWidget<QLabel>("sensor")->text(), shown);
+  QTableView& table = program.editor().table();
+  QCOMPARE(table.model()->index(table.currentIndex().row(), EventTableModel::kSensor).data().toString(), shown);
+  QVERIFY(!program.editorWidget<QCheckBox>("relative")->isEnabled());
+  program.editorWidget<QPushButton>("use")->click();
+
+  BoundedValue& kill = program.app.mixerChannel(Application::kDeckA).kill(MixerChannel::kHighBand);
+  QCOMPARE(kill.value(), 0);  // catching fired nothing
+  QTRY_COMPARE(lights, (gm::testing::ScriptedMidiSource::Sent{{pad, MidiMessage::noteOn(0, 11, 0)}}));
+  program.window.findChild<QPushButton*>("mixerA.hiKill")->click();
+  QCOMPARE(kill.value(), 1);
+  QTRY_COMPARE(lights.size(), std::size_t(2));
+  QCOMPARE(lights.back().second, MidiMessage::noteOn(0, 11, 127));
+  touch(MidiMessage::noteOn(0, 11, 127));
+  touch(MidiMessage::noteOff(0, 11));
+  QCOMPARE(kill.value(), 0);
 }
 
 QTEST_MAIN(EventMappingWindowTest)

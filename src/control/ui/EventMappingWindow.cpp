@@ -202,7 +202,8 @@ void EventMappingWindow::showSelected() {
   shortcut_->setText(record ? record->keyboard : QString());
   script_->setText(record ? record->script : QString());
   relative_->setChecked(record != nullptr && record->relative != 0);
-  sensor_->setText(record && !record->hidName.isEmpty() ? record->hidName : msg(Msg::MappingNothingCaught));
+  const QString sensor = record ? EventTableModel::sensorText(*record) : QString();
+  sensor_->setText(sensor.isEmpty() ? msg(Msg::MappingNothingCaught) : sensor);
 }
 
 void EventMappingWindow::recordEdited() {

@@ -23,6 +23,12 @@ QString EventTableModel::typeName(int type) {
   }
 }
 
+QString EventTableModel::sensorText(const EventBinding& record) {
+  const QString midi = record.midi.description();
+  if (record.hidName.isEmpty()) return midi;
+  return midi.isEmpty() ? record.hidName : record.hidName + QStringLiteral(", ") + midi;
+}
+
 QVariant EventTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || std::size_t(index.row()) >= events_.size()) return {};
   if (role != Qt::DisplayRole && role != kSortRole) return {};
@@ -36,7 +42,7 @@ QVariant EventTableModel::data(const QModelIndex& index, int role) const {
     case kName: return record.name;
     case kType: return display ? QVariant(typeName(record.type)) : QVariant(record.type);
     case kShortcut: return assigned(record.keyboard);
-    case kSensor: return assigned(record.hidName);
+    case kSensor: return assigned(sensorText(record));
     default: return {};
   }
 }

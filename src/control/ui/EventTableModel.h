@@ -8,6 +8,7 @@
 namespace gm {
 
 class EventList;
+struct EventBinding;
 
 class EventTableModel : public QAbstractTableModel {
   Q_OBJECT
@@ -27,6 +28,9 @@ class EventTableModel : public QAbstractTableModel {
   void reload();
 
   static QString typeName(int type);
+  // What the record is bound to on controllers: its HID sensor and its MIDI control, either or
+  // both; empty when neither.
+  static QString sensorText(const EventBinding& record);
 
  private:
   EventList& events_;
