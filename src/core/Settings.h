@@ -79,7 +79,6 @@ class Settings : public QObject {
   QStringList ids() const { return defaults_.keys(); }
 
   QVariant value(const QString& id) const;
-  QVariant defaultValue(const QString& id) const { return defaults_.value(id); }
   QString text(const QString& id) const { return value(id).toString(); }
   int integer(const QString& id) const { return value(id).toInt(); }
   bool flag(const QString& id) const { return value(id).toBool(); }
