@@ -32,6 +32,7 @@
 #include "tracks/Deck.h"
 #include "tracks/DeckControls.h"
 #include "tracks/ScriptRunner.h"
+#include "tracks/ui/DeckColours.h"
 
 namespace gm {
 
@@ -61,6 +62,12 @@ class Application : public QObject {
   void appHeadphoneSettings();
   bool appQuit();          // asks first; true when the user confirmed
   void endByBreakSignal();  // SIGINT/SIGTERM: like a confirmed quit, without asking
+
+  // [main-thread] Hands the twelve equaliser settings to both decks, which re-apply their band
+  // knobs' gains within the new limits, and to the equaliser display.
+  void appApplyEqualizer();
+  // The colours of the deck views, as the settings say now.
+  const DeckColours& deckColours() const { return deckColours_; }
 
   // [main-thread] The settings window's buttons.
   void saveSettings();
@@ -112,6 +119,9 @@ class Application : public QObject {
   void levelChanged(int level, int maximum);
   // The event loop should end (confirmed quit or break signal).
   void quitRequested();
+  // The equaliser settings both decks run with now.
+  void equaliserApplied(const EqualiserSettings& settings);
+  void deckColoursChanged(const DeckColours& colours);
 
  private:
   void defineSettings();
@@ -119,6 +129,11 @@ class Application : public QObject {
   void defineColourSettings();
   void setUpDeckPlugins(Deck& deck, FilterRack& rack);
   void followColourWaveformSetting();
+  void followSettings();
+  void applySetting(const QString& id);
+  void applyBendStrength();
+  void applyDeckColours();
+  void loadSettings(SettingsStore::Tier tier);
   void createDeckControls();
   void createMixerChannels();
   void createMediaPanel();
@@ -162,6 +177,9 @@ class Application : public QObject {
   std::unique_ptr<AppEvents> appEvents_;  // after the models whose events it holds
   AudioRouting routing_;  // after the decks its engine renders, so it goes before them
   std::unique_ptr<RemoteControl> remote_;  // last: no command arrives while the rest goes away
+
+  DeckColours deckColours_ = DeckColours::defaults();
+  bool loadingSettings_ = false;  // a whole tier loads: apply the equaliser once, after it
 
   QString clockText_;
   std::int32_t level_ = 0;

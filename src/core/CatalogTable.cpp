@@ -238,6 +238,9 @@ constexpr Entry kBuiltIn[] = {
     {Msg::StatusTracksSkipped, "Files not added (the decoder cannot read them): %1."},
     {Msg::StatusRatingNotStored, "Could not store the rating in %1 (%2)."},
     {Msg::StatusPathsLeftOut, "%1 tracks were left out of %2: their file names hold a line break."},
+    // The settings' effects.
+    {Msg::SettingOpenGlHelp, "Draws the decks' waveforms and navigators through OpenGL, when this computer offers "
+                             "it. Takes effect at the next start."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 

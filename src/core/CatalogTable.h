@@ -218,6 +218,8 @@ enum class Msg : int {
   StatusTracksSkipped,
   StatusRatingNotStored,
   StatusPathsLeftOut,
+  // The settings' effects.
+  SettingOpenGlHelp,
   Count  // keep last
 };
 

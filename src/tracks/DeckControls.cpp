@@ -1,5 +1,7 @@
 #include "tracks/DeckControls.h"
 
+#include <algorithm>
+
 #include "tracks/Deck.h"
 
 namespace gm {
@@ -107,6 +109,11 @@ bool DeckControls::sync() {
 
 void DeckControls::setRanges(int pitchRange, int bpmMinimum, int bpmMaximum) {
   pitchSlider_->setRange(10000 - pitchRange, 10000 + pitchRange);
+  // A deck playing faster or slower than the new range allows is brought to its nearer end, as the
+  // slider would; the deck then moves the slider back to match.
+  const std::int32_t pitch = std::clamp(deck_.pitch(), pitchSlider_->minimum(), pitchSlider_->maximum());
+  if (pitch != deck_.pitch()) deck_.setPitch(pitch);
+  // The track's tempo is the track's: a narrower BPM range only changes what the slider can show.
   bpmSlider_->setRange(bpmMinimum * 100, bpmMaximum * 100);
 }
 

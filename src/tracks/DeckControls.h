@@ -42,7 +42,8 @@ class DeckControls : public QObject {
   // (without the slider acting) and set on the deck; other values are ignored. False when ignored
   // or the deck has no track to take it.
   bool takeRemoteBpm(int bpm);
-  // New ranges from the settings ("Pitch" range; BPM limits in whole BPM).
+  // New ranges from the settings ("Pitch" range; BPM limits in whole BPM). A deck's pitch outside
+  // the new pitch range is clamped into it.
   void setRanges(int pitchRange, int bpmMinimum, int bpmMaximum);
 
  private:

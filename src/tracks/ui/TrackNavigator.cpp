@@ -40,16 +40,16 @@ void TrackNavigator::connectDeck() {
   connect(&deck_.bandDisplay(), &BandDisplay::changed, this, [this] {
     bands_.update(deck_.sample(), columns_.trackFrames(), columns_.framesPerColumn(), deck_.bandDisplay());
     imageStale_ = true;
-    update();
+    surface_.update();
   });
   connect(&deck_, &Deck::cueChanged, this, [this](std::int32_t cueBytes) {
     cueFrame_ = cueBytes / 4;
-    update();
+    surface_.update();
   });
   connect(&deck_, &Deck::loopChanged, this, [this](std::int32_t start, std::int32_t end) {
     loopStart_ = start;
     loopEnd_ = end;
-    update();
+    surface_.update();
   });
 }
 
@@ -74,7 +74,7 @@ void TrackNavigator::followSample() {
   cueFrame_ = deck_.cueBytes() / 4;
   loopStart_ = deck_.loopStart();
   loopEnd_ = deck_.loopEnd();
-  update();
+  surface_.update();
 }
 
 void TrackNavigator::takeNewWords() {
@@ -83,7 +83,7 @@ void TrackNavigator::takeNewWords() {
     return;
   }
   if (columns_.update()) imageStale_ = true;
-  update();
+  surface_.update();
 }
 
 void TrackNavigator::showPosition(std::int32_t frame) {
@@ -92,7 +92,7 @@ void TrackNavigator::showPosition(std::int32_t frame) {
   const int x = int(xOf(frame));
   if (x == playheadX_) return;
   playheadX_ = x;
-  update();
+  surface_.update();
 }
 
 double TrackNavigator::xOf(std::int64_t frame) const {
@@ -119,6 +119,7 @@ void TrackNavigator::mouseMoveEvent(QMouseEvent* event) {
 
 void TrackNavigator::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  surface_.fitToView();
   imageStale_ = true;
   followSample();
 }
@@ -130,7 +131,7 @@ void TrackNavigator::rebuildImage() {
   const QSize pixels(physicalWidth(), std::max(1, int(std::lround(height() * scale))));
   if (image_.size() != pixels) image_ = QImage(pixels, QImage::Format_RGB32);
   image_.setDevicePixelRatio(1.0);  // drawn in device pixels, shown in the widget's units
-  image_.fill(deck_palette::kBackground);
+  image_.fill(colours_.background);
   QPainter painter(&image_);
   drawShape(painter, pixels);
   // Minute ticks along the bottom edge, for finding one's way in a long track.
@@ -154,7 +155,7 @@ void TrackNavigator::drawShape(QPainter& painter, const QSize& pixels) const {
     return;
   }
   const double amplitude = (pixels.height() / 2 - 2) / 32768.0;
-  painter.setPen(QColor(deck_palette::kWaveform));
+  painter.setPen(QColor(colours_.waveform));
   const int columns = std::min(columns_.columnCount(), pixels.width());
   for (int x = 0; x < columns; ++x) {
     const OverviewColumns::Extremes& column = columns_.column(x);
@@ -162,9 +163,16 @@ void TrackNavigator::drawShape(QPainter& painter, const QSize& pixels) const {
   }
 }
 
-void TrackNavigator::paintEvent(QPaintEvent*) {
+void TrackNavigator::setColours(const DeckColours& colours) {
+  colours_ = colours;
+  imageStale_ = true;
+  surface_.update();
+}
+
+void TrackNavigator::paintEvent(QPaintEvent*) { surface_.paintView(); }
+
+void TrackNavigator::paint(QPainter& painter) {
   if (imageStale_) rebuildImage();
-  QPainter painter(this);
   painter.drawImage(0, 0, image_);
   if (!columns_.sample()) {
     // Loading, before the decoder's first block: all of the track is still to come.
@@ -180,7 +188,7 @@ void TrackNavigator::drawPending(QPainter& painter) const {
   const int from = int(xOf(columns_.filledFrames()));
   const QRect pending(from, 0, width() - from, height());
   painter.fillRect(pending, QBrush(QColor(deck_palette::kPending), Qt::BDiagPattern));
-  painter.setPen(QColor(deck_palette::kText));
+  painter.setPen(QColor(colours_.text));
   painter.drawText(rect(), Qt::AlignCenter, QString("Loading %1%").arg(loadPercent_));
 }
 
@@ -191,7 +199,7 @@ void TrackNavigator::drawMarkers(QPainter& painter) const {
   if (loopStart_ != loopEnd_) {
     const int from = int(xOf(loopStart_));
     const int to = std::max(from + 1, int(xOf(loopEnd_)));
-    QColor fill(deck_palette::kLoop);
+    QColor fill(colours_.loop);
     fill.setAlpha(deck_palette::kLoopFillAlpha + 40);
     painter.fillRect(from, 0, to - from, h, fill);
   }
@@ -201,7 +209,7 @@ void TrackNavigator::drawMarkers(QPainter& painter) const {
   painter.setBrush(QColor(deck_palette::kCue));
   const QPoint flag[] = {{cueX - 4, 0}, {cueX + 4, 0}, {cueX, 5}};
   painter.drawPolygon(flag, 3);
-  painter.fillRect(playX - 1, 0, 2, h, QColor(deck_palette::kPlayhead));
+  painter.fillRect(playX - 1, 0, 2, h, QColor(colours_.playhead));
 }
 
 }  // namespace gm
