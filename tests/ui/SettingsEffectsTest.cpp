@@ -4,7 +4,9 @@
 
 #include <QSettings>
 #include <QSignalSpy>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include "app/Application.h"
@@ -16,6 +18,7 @@
 #include "tracks/Deck.h"
 #include "tracks/DeckControls.h"
 #include "tracks/ui/TrackNavigator.h"
+#include "tracks/ui/ViewSurface.h"
 #include "tracks/ui/WaveformView.h"
 
 using namespace gm;
@@ -56,6 +59,7 @@ class SettingsEffectsTest : public QObject {
   void equaliserSettingsReachBothDecksAtStartAndOnEachChange();
   void bendStrengthAndPitchRangeActOnTheTransportAtOnce();
   void windowOpensAsSavedAndDeckViewsRepaintInNewColours();
+  void openGlViewsDrawWhatRasterViewsDraw();
 };
 
 void SettingsEffectsTest::equaliserSettingsReachBothDecksAtStartAndOnEachChange() {
@@ -146,6 +150,41 @@ void SettingsEffectsTest::windowOpensAsSavedAndDeckViewsRepaintInNewColours() {
   QCOMPARE(corner(waveform), QRgb(0x1e2d3c));
   QCOMPARE(corner(navigator), QRgb(0x1e2d3c));
   window.closeAll();
+}
+
+// Needs a display with OpenGL (ctest runs it under Xvfb, where Mesa's software driver serves);
+// skipped elsewhere. What reaches the screen is compared, not a widget's grab(), which paints the
+// OpenGL view through the raster engine and would hide every difference.
+void SettingsEffectsTest::openGlViewsDrawWhatRasterViewsDraw() {
+  if (!ViewSurface::openGlAvailable()) QSKIP("no OpenGL on this platform");
+  QTemporaryDir tracks;
+  const QString path = testing::makeTrack(tracks.path(), "t.wav", 120, {"--seconds", "12"});
+  Deck deck(0);
+  QSignalSpy loaded(&deck, &Deck::loaded);
+  QVERIFY(deck.loadEntry(TrackEntry::fromPath(path)));
+  QVERIFY(testing::waitFor([&] { return loaded.count() == 1 && !deck.busy(); }, kLoadTimeoutMs));
+  deck.setBpm(12000);
+  deck.setPosition(90000);
+  deck.cuePoint(0);
+  deck.setPosition(150000);  // cue flag, beat grid, playhead and both colours of music in sight
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  QWidget* raster[] = {new WaveformView(deck, &window), new TrackNavigator(deck, &window)};
+  QWidget* opengl[] = {new WaveformView(deck, &window), new TrackNavigator(deck, &window)};
+  for (QWidget* view : {raster[0], opengl[0]}) view->setFixedSize(800, 96);
+  for (QWidget* view : {raster[1], opengl[1]}) view->setFixedSize(400, 40);
+  for (QWidget* view : {raster[0], raster[1], opengl[0], opengl[1]}) layout->addWidget(view);
+  QVERIFY(static_cast<WaveformView*>(opengl[0])->useOpenGl());
+  QVERIFY(static_cast<TrackNavigator*>(opengl[1])->useOpenGl());
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QTest::qWait(200);  // the OpenGL surfaces' first frames
+  const QImage screen = window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  for (int i = 0; i < 2; ++i) {
+    const QImage drawn = screen.copy(raster[i]->geometry());
+    QVERIFY(drawn.pixel(drawn.width() - 1, drawn.height() / 2) != 0);  // not a blank grab
+    QCOMPARE(screen.copy(opengl[i]->geometry()), drawn);
+  }
 }
 
 QTEST_MAIN(SettingsEffectsTest)

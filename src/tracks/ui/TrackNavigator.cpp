@@ -8,6 +8,7 @@
 
 #include "tracks/Deck.h"
 #include "tracks/ui/DeckPalette.h"
+#include "tracks/ui/MarkerTriangle.h"
 #include "tracks/ui/TrackDrop.h"
 
 namespace gm {
@@ -204,11 +205,9 @@ void TrackNavigator::drawMarkers(QPainter& painter) const {
     painter.fillRect(from, 0, to - from, h, fill);
   }
   const int cueX = int(xOf(cueFrame_));
-  painter.setPen(QColor(deck_palette::kCue));
-  painter.drawLine(cueX, 0, cueX, h);
-  painter.setBrush(QColor(deck_palette::kCue));
-  const QPoint flag[] = {{cueX - 4, 0}, {cueX + 4, 0}, {cueX, 5}};
-  painter.drawPolygon(flag, 3);
+  // A filled column rather than a pen line: both paint engines (raster, OpenGL) put it on the same pixels.
+  painter.fillRect(cueX, 0, 1, h, QColor(deck_palette::kCue));
+  fillMarkerTriangle(painter, cueX, 0, 4, 5, true, QColor(deck_palette::kCue));
   painter.fillRect(playX - 1, 0, 2, h, QColor(colours_.playhead));
 }
 

@@ -10,6 +10,7 @@
 #include "tracks/Deck.h"
 #include "tracks/ui/BandToggles.h"
 #include "tracks/ui/DeckPalette.h"
+#include "tracks/ui/MarkerTriangle.h"
 #include "tracks/ui/TrackDrop.h"
 
 namespace gm {
@@ -206,9 +207,8 @@ void WaveformView::drawLoop(QPainter& painter, const Frame& frame) const {
   const int to = int(std::floor(frame.xOf(loopEnd_)));
   if (to < 0 || from > width()) return;
   painter.fillRect(from, 0, std::max(1, to - from), height(), overBackground(colours_.loop, deck_palette::kLoopFillAlpha));
-  painter.setPen(QColor(colours_.loop));
-  painter.drawLine(from, 0, from, height());
-  painter.drawLine(to, 0, to, height());
+  painter.fillRect(from, 0, 1, height(), QColor(colours_.loop));
+  painter.fillRect(to, 0, 1, height(), QColor(colours_.loop));
 }
 
 void WaveformView::drawWaveform(QPainter& painter, const Frame& frame) {
@@ -274,20 +274,14 @@ void WaveformView::drawBeatGrid(QPainter& painter, const Frame& frame) const {
 void WaveformView::drawCueAndPlayhead(QPainter& painter, const Frame& frame) const {
   const int cueX = int(std::floor(frame.xOf(cueFrame_)));
   if (cueX >= -kMarkerPixels && cueX <= width() + kMarkerPixels) {
-    painter.setPen(QColor(deck_palette::kCue));
-    painter.drawLine(cueX, 0, cueX, height());
-    painter.setBrush(QColor(deck_palette::kCue));
-    const QPoint flag[] = {{cueX - 5, 0}, {cueX + 5, 0}, {cueX, kMarkerPixels + 1}};
-    painter.drawPolygon(flag, 3);
+    // A filled column rather than a pen line: both paint engines (raster, OpenGL) put it on the same pixels.
+    painter.fillRect(cueX, 0, 1, height(), QColor(deck_palette::kCue));
+    fillMarkerTriangle(painter, cueX, 0, 5, kMarkerPixels + 1, true, QColor(deck_palette::kCue));
   }
   const int x = frame.centreX;
   painter.fillRect(x - 1, 0, 2, height(), QColor(colours_.playhead));
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(QColor(colours_.playhead));
-  const QPoint top[] = {{x - 6, 0}, {x + 6, 0}, {x, kMarkerPixels}};
-  const QPoint bottom[] = {{x - 6, height()}, {x + 6, height()}, {x, height() - kMarkerPixels}};
-  painter.drawPolygon(top, 3);
-  painter.drawPolygon(bottom, 3);
+  fillMarkerTriangle(painter, x, 0, 6, kMarkerPixels, true, QColor(colours_.playhead));
+  fillMarkerTriangle(painter, x, height(), 6, kMarkerPixels, false, QColor(colours_.playhead));
 }
 
 }  // namespace gm
