@@ -27,8 +27,8 @@ void DeckControls::connectDeck() {
     const std::int32_t bpm = deck_.bpm();
     if (bpm == 0 || deck_.voiceSnapshot().bpm == bpm) return;
     // Set the deck directly as well: the slider may already stand at this tempo (the last track's).
-    bpmSlider_->setValueSilently(bpm);
-    deck_.setBpm(bpm);
+    bpmSlider_->setValueSilently(withinFinderLimits(bpm));
+    deck_.setBpm(bpmSlider_->value());
   });
   connect(&playButton_, &BoundedValue::valueChanged, this, [this](int pressed) {
     if (pressed && !deck_.play()) playButton_.setValueSilently(0);
@@ -105,6 +105,17 @@ bool DeckControls::sync() {
   // The deck moves the slider back silently through its pitch notification, so the slider does not
   // set the pitch a second time.
   return deck_.sync();
+}
+
+// A detector can lock onto half or twice the beat: a tempo outside the finder's limits (the BPM
+// slider's range) is halved or doubled into them where it fits; what still lies outside, the slider
+// brings to the nearer limit.
+std::int32_t DeckControls::withinFinderLimits(std::int32_t bpm) const {
+  const int lower = bpmSlider_->minimum();
+  const int upper = bpmSlider_->maximum();
+  while (bpm > upper && bpm / 2 >= lower) bpm /= 2;
+  while (bpm < lower && bpm * 2 <= upper) bpm *= 2;
+  return bpm;
 }
 
 void DeckControls::setRanges(int pitchRange, int bpmMinimum, int bpmMaximum) {

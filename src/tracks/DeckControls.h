@@ -4,6 +4,7 @@
 // The window, the command port and mapped events all press these same controls.
 
 #include <array>
+#include <cstdint>
 
 #include <QObject>
 
@@ -50,6 +51,7 @@ class DeckControls : public QObject {
   void connectDeck();
   int selectedLoop() const;
   void releaseLoops(int except);
+  std::int32_t withinFinderLimits(std::int32_t bpm) const;
 
   Deck& deck_;
   BoundedValue* pitchSlider_ = nullptr;

@@ -126,6 +126,17 @@ void SettingsEffectsTest::bendStrengthAndPitchRangeActOnTheTransportAtOnce() {
   app.settings().setValue("PTXR", 251);
   QCOMPARE(app.deckControls(Application::kDeckB).pitchSlider().maximum(), 10251);
   QCOMPARE(deck.pitch(), 10250);
+
+  // The finder's limits take the next detected tempo into them: halved (truncated) when above, kept
+  // when exactly at a limit.
+  app.settings().setValue("BPMU", 150);
+  deck.setDetectedBpm(17001);
+  QCOMPARE(deck.bpm(), 8500);
+  deck.setDetectedBpm(15000);
+  QCOMPARE(deck.bpm(), 15000);
+  app.settings().setValue("BPML", 120);
+  deck.setDetectedBpm(6100);
+  QCOMPARE(deck.bpm(), 12200);
 }
 
 void SettingsEffectsTest::windowOpensAsSavedAndDeckViewsRepaintInNewColours() {

@@ -168,6 +168,9 @@ QColor WaveformView::overBackground(QRgb over, int alpha) const {
   return QColor(mix(qRed(over), qRed(under)), mix(qGreen(over), qGreen(under)), mix(qBlue(over), qBlue(under)));
 }
 
+// The deck's letter and the hint on an empty deck: the text colour, half sunk into the background.
+QColor WaveformView::dimText() const { return overBackground(colours_.text, 128); }
+
 void WaveformView::paintEvent(QPaintEvent*) { surface_.paintView(); }
 
 void WaveformView::paint(QPainter& painter) {
@@ -186,14 +189,14 @@ void WaveformView::paint(QPainter& painter) {
   drawWaveform(painter, frame);
   drawPending(painter, frame);
   drawCueAndPlayhead(painter, frame);
-  painter.setPen(QColor(colours_.text));
+  painter.setPen(dimText());
   painter.drawText(rect().adjusted(6, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, deck_.deckIndex() == 0 ? "A" : "B");
 }
 
 void WaveformView::drawEmpty(QPainter& painter) {
   painter.setPen(QColor(deck_palette::kCentreLine));
   painter.drawLine(0, height() / 2, width(), height() / 2);
-  painter.setPen(QColor(colours_.text));
+  painter.setPen(dimText());
   const QString deckName = deck_.deckIndex() == 0 ? "A" : "B";
   // Between the start of a load and the decoder's first block the deck has no record yet.
   const QString text = deck_.busy() ? QString("Deck %1: loading…").arg(deckName)

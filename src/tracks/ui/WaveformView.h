@@ -71,6 +71,7 @@ class WaveformView : public QWidget {
   void updateAnimation();
   void paint(QPainter& painter);
   QColor overBackground(QRgb over, int alpha) const;
+  QColor dimText() const;
   void drawEmpty(QPainter& painter);
   void drawLoop(QPainter& painter, const Frame& frame) const;
   void drawBeatGrid(QPainter& painter, const Frame& frame) const;
