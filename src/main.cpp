@@ -103,7 +103,7 @@ int runWindowed(int argc, char** argv, const CommandLine& line) {
   QObject::connect(&app, &Application::quitRequested, &window, &MainWindow::closeAll);
   QObject::connect(&app, &Application::quitRequested, &qtApp, &QCoreApplication::quit, Qt::QueuedConnection);
   if (!app.create()) return 1;
-  window.show();
+  window.showAtStart();
   if (splash) splash->finish(&window);
   app.loadFiles(line.files);
   return endLoaders(app, qtApp.exec());

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QColor>
 #include <QFile>
 #include <QTime>
 
@@ -13,13 +12,40 @@
 #include "core/Requester.h"
 #include "audio/DbTable.h"
 #include "recorder/RecordingLimit.h"
-#include "tracks/ui/DeckPalette.h"
 
 namespace gm {
 namespace {
 
 // Far beyond any release history; a larger file is not the note.
 constexpr qint64 kMaxHistoryBytes = 1 << 20;
+
+// The settings of one equaliser band, with their ranges.
+struct EqualiserBandSettings {
+  EqualiserBand EqualiserSettings::*band;
+  const QString& frequency;
+  int minimumHz;
+  int maximumHz;
+  const QString& resonance;
+  int maximumResonance;
+  const QString& lowerLimit;
+  const QString& upperLimit;
+};
+
+const EqualiserBandSettings kEqualiserBands[] = {
+    {&EqualiserSettings::high, SettingId::kHighFrequency, 1000, 20000, SettingId::kHighResonance, 8000,
+     SettingId::kHighLowerLimit, SettingId::kHighUpperLimit},
+    {&EqualiserSettings::mid, SettingId::kMidFrequency, 200, 4000, SettingId::kMidResonance, 1500,
+     SettingId::kMidLowerLimit, SettingId::kMidUpperLimit},
+    {&EqualiserSettings::low, SettingId::kLowFrequency, 40, 400, SettingId::kLowResonance, 8000,
+     SettingId::kLowLowerLimit, SettingId::kLowUpperLimit},
+};
+
+bool isEqualiserSetting(const QString& id) {
+  for (const EqualiserBandSettings& b : kEqualiserBands) {
+    if (id == b.frequency || id == b.resonance || id == b.lowerLimit || id == b.upperLimit) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -50,6 +76,7 @@ Application::Application(Directories directories, AudioBackend& backend, Request
   defineSettings();
   followColourWaveformSetting();
   createDeckControls();
+  followSettings();
   createMixerChannels();
   createMediaPanel();
   connectControls();
@@ -104,29 +131,69 @@ void Application::defineSettings() {
 
 void Application::defineEqualiserSettings() {
   const EqualiserSettings defaults;
-  struct Band { const EqualiserBand& band; const QString& frequency; int minimumHz; int maximumHz; const QString& resonance;
-                int maximumResonance; const QString& lower; const QString& upper; };
-  const Band bands[] = {
-      {defaults.high, SettingId::kHighFrequency, 1000, 20000, SettingId::kHighResonance, 8000, SettingId::kHighLowerLimit, SettingId::kHighUpperLimit},
-      {defaults.mid, SettingId::kMidFrequency, 200, 4000, SettingId::kMidResonance, 1500, SettingId::kMidLowerLimit, SettingId::kMidUpperLimit},
-      {defaults.low, SettingId::kLowFrequency, 40, 400, SettingId::kLowResonance, 8000, SettingId::kLowLowerLimit, SettingId::kLowUpperLimit},
-  };
-  for (const Band& b : bands) {
-    settings_.defineRange(b.frequency, b.band.frequencyHz, b.minimumHz, b.maximumHz);
-    settings_.defineRange(b.resonance, b.band.resonance, 33, b.maximumResonance);
-    settings_.defineRange(b.lower, b.band.lowerLimitDb, -18, -3);
-    settings_.defineRange(b.upper, b.band.upperLimitDb, 3, 18);
+  for (const EqualiserBandSettings& b : kEqualiserBands) {
+    const EqualiserBand& band = defaults.*b.band;
+    settings_.defineRange(b.frequency, band.frequencyHz, b.minimumHz, b.maximumHz);
+    settings_.defineRange(b.resonance, band.resonance, 33, b.maximumResonance);
+    settings_.defineRange(b.lowerLimit, band.lowerLimitDb, -18, -3);
+    settings_.defineRange(b.upperLimit, band.upperLimitDb, 3, 18);
   }
 }
 
-void Application::defineColourSettings() {
-  const std::pair<const QString&, QRgb> colours[] = {
-      {SettingId::kTextColour, deck_palette::kText},         {SettingId::kBackgroundColour, deck_palette::kBackground},
-      {SettingId::kPlayheadColour, deck_palette::kPlayhead}, {SettingId::kMainBeatColour, deck_palette::kMainBeat},
-      {SettingId::kBeatColour, deck_palette::kBeat},         {SettingId::kWaveformColour, deck_palette::kWaveform},
-      {SettingId::kPlayedColour, deck_palette::kWaveformPlayed}, {SettingId::kLoopColour, deck_palette::kLoop},
-  };
-  for (const auto& [id, rgb] : colours) settings_.defineColour(id, QColor(rgb).name());
+void Application::defineColourSettings() { DeckColours::defineSettings(settings_); }
+
+// Each setting acts where it belongs as soon as it changes; those read only at start (audio units,
+// full screen, OpenGL) are read there.
+void Application::followSettings() {
+  connect(&settings_, &Settings::changed, this, &Application::applySetting);
+  appApplyEqualizer();
+  applyBendStrength();
+  applyDeckColours();
+}
+
+void Application::applySetting(const QString& id) {
+  if (isEqualiserSetting(id)) {
+    if (!loadingSettings_) appApplyEqualizer();
+  } else if (id == SettingId::kBendStrength) {
+    applyBendStrength();
+  } else if (id == SettingId::kPitchRange || id == SettingId::kBpmLowerLimit || id == SettingId::kBpmUpperLimit) {
+    applyDeckRanges();
+  } else if (DeckColours::isColourSetting(id)) {
+    applyDeckColours();
+  }
+}
+
+void Application::appApplyEqualizer() {
+  EqualiserSettings equaliser;
+  for (const EqualiserBandSettings& b : kEqualiserBands) {
+    equaliser.*b.band = {settings_.integer(b.frequency), settings_.integer(b.resonance),
+                         settings_.integer(b.lowerLimit), settings_.integer(b.upperLimit)};
+  }
+  deckA_.setEqualiserSettings(equaliser);
+  deckB_.setEqualiserSettings(equaliser);
+  Q_EMIT equaliserApplied(equaliser);
+}
+
+void Application::applyBendStrength() {
+  const int step = settings_.integer(SettingId::kBendStrength);
+  deckA_.setBendStep(step);
+  deckB_.setBendStep(step);
+}
+
+void Application::applyDeckColours() {
+  const DeckColours colours = DeckColours::fromSettings(settings_);
+  if (colours == deckColours_) return;
+  deckColours_ = colours;
+  Q_EMIT deckColoursChanged(deckColours_);
+}
+
+// A whole tier at once: the decks' equalisers are set up once, with all of its values.
+SettingsStore::LoadResult Application::loadSettings(SettingsStore::Tier tier) {
+  loadingSettings_ = true;
+  SettingsStore::LoadResult result = store_.load(settings_, tier);
+  loadingSettings_ = false;
+  appApplyEqualizer();
+  return result;
 }
 
 void Application::applyDeckRanges() {
@@ -215,7 +282,7 @@ void Application::storeOneSetting(const QString& id, SettingsStore::Tier tier) {
 }
 
 SettingsStore::LoadResult Application::loadStartupSettings() {
-  SettingsStore::LoadResult stored = store_.load(settings_, SettingsStore::Tier::Permanent);
+  SettingsStore::LoadResult stored = loadSettings(SettingsStore::Tier::Permanent);
   // The temporary copy starts as the permanent one, so "Cancel" restores what was last saved or used
   // in this session, never what an earlier session used.
   store_.save(settings_, SettingsStore::Tier::Temporary);
@@ -341,6 +408,6 @@ void Application::useSettings() {
   if (routing_.needsRestart() && !appStartAudio()) status_.show(msg(Msg::FailedAtInstanciating));
 }
 
-void Application::cancelSettings() { store_.load(settings_, SettingsStore::Tier::Temporary); }
+void Application::cancelSettings() { loadSettings(SettingsStore::Tier::Temporary); }
 
 }  // namespace gm

@@ -33,6 +33,7 @@
 #include "tracks/Deck.h"
 #include "tracks/DeckControls.h"
 #include "tracks/ScriptRunner.h"
+#include "tracks/ui/DeckColours.h"
 
 namespace gm {
 
@@ -62,6 +63,12 @@ class Application : public QObject {
   void appHeadphoneSettings();
   bool appQuit();          // asks first; true when the user confirmed
   void endByBreakSignal();  // SIGINT/SIGTERM: like a confirmed quit, without asking
+
+  // [main-thread] Hands the twelve equaliser settings to both decks, which re-apply their band
+  // knobs' gains within the new limits, and to the equaliser display.
+  void appApplyEqualizer();
+  // The colours of the deck views, as the settings say now.
+  const DeckColours& deckColours() const { return deckColours_; }
 
   // [main-thread] The settings window's buttons.
   void saveSettings();
@@ -120,6 +127,9 @@ class Application : public QObject {
   // The end of a successful creation, unless the user turned the note off: the release history,
   // or the catalog's text saying it could not be read.
   void historyNoteDue(const QString& text);
+  // The equaliser settings both decks run with now.
+  void equaliserApplied(const EqualiserSettings& settings);
+  void deckColoursChanged(const DeckColours& colours);
 
  private:
   void defineSettings();
@@ -127,6 +137,11 @@ class Application : public QObject {
   void defineColourSettings();
   void setUpDeckPlugins(Deck& deck, FilterRack& rack);
   void followColourWaveformSetting();
+  void followSettings();
+  void applySetting(const QString& id);
+  void applyBendStrength();
+  void applyDeckColours();
+  SettingsStore::LoadResult loadSettings(SettingsStore::Tier tier);
   void createDeckControls();
   void createMixerChannels();
   void createMediaPanel();
@@ -175,6 +190,9 @@ class Application : public QObject {
   std::unique_ptr<AppEvents> appEvents_;  // after the models whose events it holds
   AudioRouting routing_;  // after the decks its engine renders, so it goes before them
   std::unique_ptr<RemoteControl> remote_;  // last: no command arrives while the rest goes away
+
+  DeckColours deckColours_ = DeckColours::defaults();
+  bool loadingSettings_ = false;  // a whole tier loads: apply the equaliser once, after it
 
   QString clockText_;
   std::int32_t level_ = 0;

@@ -69,7 +69,7 @@ std::vector<SettingsPageLayout> buildPages() {
                  {SettingId::kNoHistoryNote, Msg::NoHistoryNoteLabel, Kind::Check},
                  {SettingId::kNoSharedUnitWarning, Msg::SharedUnitCheckLabel, Kind::Check},
                  {kKnobSensitivitySettingId, Msg::MouseSensitivityLabel, Kind::Slider},
-                 {SettingId::kOpenGl, Msg::OpenGlLabel, Kind::Check},
+                 {SettingId::kOpenGl, Msg::OpenGlLabel, Kind::Check, kNone, {}, Msg::SettingOpenGlHelp},
                  {kColourWaveformSettingId, Msg::ColourWaveformLabel, Kind::Check},
                  {SettingId::kVersionServer, Msg::VersionServerLabel, Kind::Text, kNone, {}, Msg::VersionServerHelp}}},
         {Msg::GroupDeckColours, {{SettingId::kTextColour, Msg::ColourTextLabel, Kind::Colour},

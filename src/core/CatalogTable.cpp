@@ -416,6 +416,9 @@ constexpr Entry kBuiltIn[] = {
     {Msg::StatusMidiConnected, "MIDI controller connected: %1"},
     {Msg::StatusMidiDisconnected, "MIDI controller disconnected: %1"},
     {Msg::StatusMidiLost, "%1 MIDI messages were dropped: they came faster than the program could take them."},
+    // The settings' effects.
+    {Msg::SettingOpenGlHelp, "Draws the decks' waveforms and navigators through OpenGL, when this computer offers "
+                             "it. Takes effect at the next start."},
 };
 static_assert(std::size(kBuiltIn) == kCount - 1, "every id needs its built-in text");
 // The table is indexed by id: each entry sits at its id's place.

@@ -394,6 +394,8 @@ enum class Msg : int {
   StatusMidiConnected,
   StatusMidiDisconnected,
   StatusMidiLost,
+  // The settings' effects.
+  SettingOpenGlHelp,
   Count  // keep last
 };
 

@@ -1,5 +1,7 @@
 #include "tracks/DeckControls.h"
 
+#include <algorithm>
+
 #include "tracks/Deck.h"
 
 namespace gm {
@@ -25,8 +27,8 @@ void DeckControls::connectDeck() {
     const std::int32_t bpm = deck_.bpm();
     if (bpm == 0 || deck_.voiceSnapshot().bpm == bpm) return;
     // Set the deck directly as well: the slider may already stand at this tempo (the last track's).
-    bpmSlider_->setValueSilently(bpm);
-    deck_.setBpm(bpm);
+    bpmSlider_->setValueSilently(withinFinderLimits(bpm));
+    deck_.setBpm(bpmSlider_->value());
   });
   connect(&playButton_, &BoundedValue::valueChanged, this, [this](int pressed) {
     if (pressed && !deck_.play()) playButton_.setValueSilently(0);
@@ -105,8 +107,24 @@ bool DeckControls::sync() {
   return deck_.sync();
 }
 
+// A detector can lock onto half or twice the beat: a tempo outside the finder's limits (the BPM
+// slider's range) is halved or doubled into them where it fits; what still lies outside, the slider
+// brings to the nearer limit.
+std::int32_t DeckControls::withinFinderLimits(std::int32_t bpm) const {
+  const int lower = bpmSlider_->minimum();
+  const int upper = bpmSlider_->maximum();
+  while (bpm > upper && bpm / 2 >= lower) bpm /= 2;
+  while (bpm < lower && bpm * 2 <= upper) bpm *= 2;
+  return bpm;
+}
+
 void DeckControls::setRanges(int pitchRange, int bpmMinimum, int bpmMaximum) {
   pitchSlider_->setRange(10000 - pitchRange, 10000 + pitchRange);
+  // A deck playing faster or slower than the new range allows is brought to its nearer end, as the
+  // slider would; the deck then moves the slider back to match.
+  const std::int32_t pitch = std::clamp(deck_.pitch(), pitchSlider_->minimum(), pitchSlider_->maximum());
+  if (pitch != deck_.pitch()) deck_.setPitch(pitch);
+  // The track's tempo is the track's: a narrower BPM range only changes what the slider can show.
   bpmSlider_->setRange(bpmMinimum * 100, bpmMaximum * 100);
 }
 

@@ -4,6 +4,7 @@
 // The window, the command port and mapped events all press these same controls.
 
 #include <array>
+#include <cstdint>
 
 #include <QObject>
 
@@ -42,13 +43,15 @@ class DeckControls : public QObject {
   // (without the slider acting) and set on the deck; other values are ignored. False when ignored
   // or the deck has no track to take it.
   bool takeRemoteBpm(int bpm);
-  // New ranges from the settings ("Pitch" range; BPM limits in whole BPM).
+  // New ranges from the settings ("Pitch" range; BPM limits in whole BPM). A deck's pitch outside
+  // the new pitch range is clamped into it.
   void setRanges(int pitchRange, int bpmMinimum, int bpmMaximum);
 
  private:
   void connectDeck();
   int selectedLoop() const;
   void releaseLoops(int except);
+  std::int32_t withinFinderLimits(std::int32_t bpm) const;
 
   Deck& deck_;
   BoundedValue* pitchSlider_ = nullptr;

@@ -118,13 +118,37 @@ QWidget* MainWindow::buildTrackViews() {
   Deck& deckB = app_.deck(Application::kDeckB);
   grid->addWidget(new DeckHeader(deckA, views), 0, 0);
   grid->addWidget(new DeckHeader(deckB, views), 0, 1);
-  grid->addWidget(new WaveformView(deckA, views), 1, 0, 1, 2);
-  grid->addWidget(new WaveformView(deckB, views), 2, 0, 1, 2);
-  grid->addWidget(new TrackNavigator(deckA, views), 3, 0);
-  grid->addWidget(new TrackNavigator(deckB, views), 3, 1);
+  grid->addWidget(addDeckView(new WaveformView(deckA, views)), 1, 0, 1, 2);
+  grid->addWidget(addDeckView(new WaveformView(deckB, views)), 2, 0, 1, 2);
+  grid->addWidget(addDeckView(new TrackNavigator(deckA, views)), 3, 0);
+  grid->addWidget(addDeckView(new TrackNavigator(deckB, views)), 3, 1);
   grid->setRowStretch(1, 1);  // the waveforms take the height the views are given
   grid->setRowStretch(2, 1);
   return views;
+}
+
+// A waveform view or navigator in the settings' colours, following them.
+template <class View>
+View* MainWindow::addDeckView(View* view) {
+  view->setColours(app_.deckColours());
+  connect(&app_, &Application::deckColoursChanged, view, &View::setColours);
+  return view;
+}
+
+void MainWindow::useOpenGlViews() {
+  for (WaveformView* view : findChildren<WaveformView*>()) view->useOpenGl();
+  for (TrackNavigator* view : findChildren<TrackNavigator*>()) view->useOpenGl();
+}
+
+void MainWindow::showAtStart() {
+  // Before the first show, so the window is made for OpenGL from the start. Without a context the
+  // views keep drawing through the raster engine.
+  if (app_.settings().flag(SettingId::kOpenGl)) useOpenGlViews();
+  if (app_.settings().flag(SettingId::kFullScreen)) {
+    showFullScreen();
+  } else {
+    show();
+  }
 }
 
 // Deck A's panel and filter rack, the mixer strip, deck B's rack and panel, as on a club console.

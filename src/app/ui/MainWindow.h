@@ -30,6 +30,9 @@ class MainWindow : public QMainWindow {
   SettingsWindow& settingsWindow() { return *settingsWindow_; }
   EventMappingWindow& eventMappingWindow() { return *eventMappingWindow_; }
   AboutWindow& aboutWindow() { return *aboutWindow_; }
+  // [main-thread] Shows the window after the saved settings loaded: full screen when the DJ asked
+  // for it, with the deck views drawn through OpenGL when chosen and the machine can.
+  void showAtStart();
   // [main-thread] Closes every window of the program without asking (the quit was confirmed).
   void closeAll();
 
@@ -41,6 +44,9 @@ class MainWindow : public QMainWindow {
  private:
   void buildMenus();
   QWidget* buildTrackViews();
+  template <class View>
+  View* addDeckView(View* view);
+  void useOpenGlViews();
   QWidget* buildConsole();
   QWidget* buildDecksOverPlaylist(QWidget* decks);
   QWidget* buildDeckPanel(int deck);

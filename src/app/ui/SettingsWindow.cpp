@@ -16,6 +16,7 @@
 #include "app/ui/SettingsPage.h"
 #include "core/CatalogTable.h"
 #include "plugins/ui/PluginPage.h"
+#include "widgets/EqualiserResponseView.h"
 
 namespace gm {
 namespace {
@@ -63,8 +64,20 @@ QWidget* SettingsWindow::buildPage(const SettingsPageLayout& layout) {
   const Directories& directories = app_.directories();
   auto* page = new SettingsPage(layout, app_.settings(), [&directories](const QString& path) { return directories.resolve(path); },
                                 this);
-  if (layout.title == Msg::PageEqualizer) equaliserPage_ = page;
+  if (layout.title == Msg::PageEqualizer) {
+    equaliserPage_ = page;
+    addEqualiserDisplay(*page);
+  }
   return page;
+}
+
+// The bands' reach, over the sliders that set it: it follows what the decks run with.
+void SettingsWindow::addEqualiserDisplay(SettingsPage& page) {
+  auto* display = new EqualiserResponseView(&page);
+  display->setObjectName("equaliserResponse");
+  display->setEqualiserSettings(app_.deck(Application::kDeckA).equaliserSettings());
+  connect(&app_, &Application::equaliserApplied, display, &EqualiserResponseView::setEqualiserSettings);
+  page.headerLayout()->addWidget(display);
 }
 
 void SettingsWindow::addPage(const QString& title, QWidget* page) {

@@ -32,6 +32,7 @@ class SettingsWindow : public QWidget {
 
  private:
   QWidget* buildPage(const SettingsPageLayout& layout);
+  void addEqualiserDisplay(SettingsPage& page);
   QWidget* buildButtons();
 
   Application& app_;

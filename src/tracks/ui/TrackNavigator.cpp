@@ -9,6 +9,7 @@
 #include "core/CatalogTable.h"
 #include "tracks/Deck.h"
 #include "tracks/ui/DeckPalette.h"
+#include "tracks/ui/MarkerTriangle.h"
 #include "tracks/ui/TrackDrop.h"
 
 namespace gm {
@@ -41,16 +42,16 @@ void TrackNavigator::connectDeck() {
   connect(&deck_.bandDisplay(), &BandDisplay::changed, this, [this] {
     bands_.update(deck_.sample(), columns_.trackFrames(), columns_.framesPerColumn(), deck_.bandDisplay());
     imageStale_ = true;
-    update();
+    surface_.update();
   });
   connect(&deck_, &Deck::cueChanged, this, [this](std::int32_t cueBytes) {
     cueFrame_ = cueBytes / 4;
-    update();
+    surface_.update();
   });
   connect(&deck_, &Deck::loopChanged, this, [this](std::int32_t start, std::int32_t end) {
     loopStart_ = start;
     loopEnd_ = end;
-    update();
+    surface_.update();
   });
 }
 
@@ -75,7 +76,7 @@ void TrackNavigator::followSample() {
   cueFrame_ = deck_.cueBytes() / 4;
   loopStart_ = deck_.loopStart();
   loopEnd_ = deck_.loopEnd();
-  update();
+  surface_.update();
 }
 
 void TrackNavigator::takeNewWords() {
@@ -84,7 +85,7 @@ void TrackNavigator::takeNewWords() {
     return;
   }
   if (columns_.update()) imageStale_ = true;
-  update();
+  surface_.update();
 }
 
 void TrackNavigator::showPosition(std::int32_t frame) {
@@ -93,7 +94,7 @@ void TrackNavigator::showPosition(std::int32_t frame) {
   const int x = int(xOf(frame));
   if (x == playheadX_) return;
   playheadX_ = x;
-  update();
+  surface_.update();
 }
 
 double TrackNavigator::xOf(std::int64_t frame) const {
@@ -120,6 +121,7 @@ void TrackNavigator::mouseMoveEvent(QMouseEvent* event) {
 
 void TrackNavigator::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  surface_.fitToView();
   imageStale_ = true;
   followSample();
 }
@@ -131,7 +133,7 @@ void TrackNavigator::rebuildImage() {
   const QSize pixels(physicalWidth(), std::max(1, int(std::lround(height() * scale))));
   if (image_.size() != pixels) image_ = QImage(pixels, QImage::Format_RGB32);
   image_.setDevicePixelRatio(1.0);  // drawn in device pixels, shown in the widget's units
-  image_.fill(deck_palette::kBackground);
+  image_.fill(colours_.background);
   QPainter painter(&image_);
   drawShape(painter, pixels);
   // Minute ticks along the bottom edge, for finding one's way in a long track.
@@ -155,7 +157,7 @@ void TrackNavigator::drawShape(QPainter& painter, const QSize& pixels) const {
     return;
   }
   const double amplitude = (pixels.height() / 2 - 2) / 32768.0;
-  painter.setPen(QColor(deck_palette::kWaveform));
+  painter.setPen(QColor(colours_.waveform));
   const int columns = std::min(columns_.columnCount(), pixels.width());
   for (int x = 0; x < columns; ++x) {
     const OverviewColumns::Extremes& column = columns_.column(x);
@@ -163,9 +165,16 @@ void TrackNavigator::drawShape(QPainter& painter, const QSize& pixels) const {
   }
 }
 
-void TrackNavigator::paintEvent(QPaintEvent*) {
+void TrackNavigator::setColours(const DeckColours& colours) {
+  colours_ = colours;
+  imageStale_ = true;
+  surface_.update();
+}
+
+void TrackNavigator::paintEvent(QPaintEvent*) { surface_.paintView(); }
+
+void TrackNavigator::paint(QPainter& painter) {
   if (imageStale_) rebuildImage();
-  QPainter painter(this);
   painter.drawImage(0, 0, image_);
   if (!columns_.sample()) {
     // Loading, before the decoder's first block: all of the track is still to come.
@@ -181,7 +190,7 @@ void TrackNavigator::drawPending(QPainter& painter) const {
   const int from = int(xOf(columns_.filledFrames()));
   const QRect pending(from, 0, width() - from, height());
   painter.fillRect(pending, QBrush(QColor(deck_palette::kPending), Qt::BDiagPattern));
-  painter.setPen(QColor(deck_palette::kText));
+  painter.setPen(QColor(colours_.text));
   painter.drawText(rect(), Qt::AlignCenter, msg(Msg::NavigatorLoading).arg(loadPercent_));
 }
 
@@ -192,17 +201,15 @@ void TrackNavigator::drawMarkers(QPainter& painter) const {
   if (loopStart_ != loopEnd_) {
     const int from = int(xOf(loopStart_));
     const int to = std::max(from + 1, int(xOf(loopEnd_)));
-    QColor fill(deck_palette::kLoop);
+    QColor fill(colours_.loop);
     fill.setAlpha(deck_palette::kLoopFillAlpha + 40);
     painter.fillRect(from, 0, to - from, h, fill);
   }
   const int cueX = int(xOf(cueFrame_));
-  painter.setPen(QColor(deck_palette::kCue));
-  painter.drawLine(cueX, 0, cueX, h);
-  painter.setBrush(QColor(deck_palette::kCue));
-  const QPoint flag[] = {{cueX - 4, 0}, {cueX + 4, 0}, {cueX, 5}};
-  painter.drawPolygon(flag, 3);
-  painter.fillRect(playX - 1, 0, 2, h, QColor(deck_palette::kPlayhead));
+  // A filled column rather than a pen line: both paint engines (raster, OpenGL) put it on the same pixels.
+  painter.fillRect(cueX, 0, 1, h, QColor(deck_palette::kCue));
+  fillMarkerTriangle(painter, cueX, 0, 4, 5, true, QColor(deck_palette::kCue));
+  painter.fillRect(playX - 1, 0, 2, h, QColor(colours_.playhead));
 }
 
 }  // namespace gm

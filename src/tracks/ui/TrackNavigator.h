@@ -12,7 +12,9 @@
 #include <QWidget>
 
 #include "tracks/ui/BandColumns.h"
+#include "tracks/ui/DeckColours.h"
 #include "tracks/ui/OverviewColumns.h"
+#include "tracks/ui/ViewSurface.h"
 
 namespace gm {
 
@@ -27,6 +29,12 @@ class TrackNavigator : public QWidget {
   QSize minimumSizeHint() const override { return {120, 28}; }
   // The frame a click at x seeks to.
   std::int64_t frameAt(int x) const;
+  // [main-thread] The colours to draw in; redraws at once.
+  void setColours(const DeckColours& colours);
+  const DeckColours& colours() const { return colours_; }
+  // [main-thread] Paints through OpenGL from now on when the machine can (see ViewSurface).
+  bool useOpenGl() { return surface_.useOpenGl(); }
+  bool openGl() const { return surface_.openGl(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -38,6 +46,7 @@ class TrackNavigator : public QWidget {
   void connectDeck();
   void followSample();
   void takeNewWords();
+  void paint(QPainter& painter);
   void rebuildImage();
   void drawShape(QPainter& painter, const QSize& pixels) const;
   void showPosition(std::int32_t frame);
@@ -48,6 +57,8 @@ class TrackNavigator : public QWidget {
   void drawPending(QPainter& painter) const;
 
   Deck& deck_;
+  DeckColours colours_ = DeckColours::defaults();
+  ViewSurface surface_{*this, [this](QPainter& painter) { paint(painter); }};
   OverviewColumns columns_;
   BandColumns bands_;
   QImage image_;

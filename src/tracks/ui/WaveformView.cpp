@@ -11,6 +11,7 @@
 #include "tracks/Deck.h"
 #include "tracks/ui/BandToggles.h"
 #include "tracks/ui/DeckPalette.h"
+#include "tracks/ui/MarkerTriangle.h"
 #include "tracks/ui/TrackDrop.h"
 
 namespace gm {
@@ -23,13 +24,6 @@ constexpr int kToggleMarginPixels = 3;
 
 PlayheadClock::Clock::time_point now() { return PlayheadClock::Clock::now(); }
 
-// `over` laid on the background with `alpha`, as an opaque colour.
-QColor overBackground(QRgb over, int alpha) {
-  const QRgb under = deck_palette::kBackground;
-  auto mix = [alpha](int top, int bottom) { return (top * alpha + bottom * (255 - alpha)) / 255; };
-  return QColor(mix(qRed(over), qRed(under)), mix(qGreen(over), qGreen(under)), mix(qBlue(over), qBlue(under)));
-}
-
 }  // namespace
 
 WaveformView::WaveformView(Deck& deck, QWidget* parent) : QWidget(parent), deck_(deck) {
@@ -38,7 +32,7 @@ WaveformView::WaveformView(Deck& deck, QWidget* parent) : QWidget(parent), deck_
   setToolTip(msg(Msg::WaveformHelp));
   frameTimer_.setTimerType(Qt::PreciseTimer);
   frameTimer_.setInterval(kFrameIntervalMs);
-  connect(&frameTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+  connect(&frameTimer_, &QTimer::timeout, this, [this] { surface_.update(); });
   clock_.setSpeed(deck_.pitch() / 10000.0, now());
   toggles_ = new BandToggles(deck_, this);
   connectDeck();
@@ -56,37 +50,37 @@ void WaveformView::connectDeck() {
   });
   connect(&deck_, &Deck::positionChanged, this, [this](std::int32_t frame) {
     clock_.report(frame, now());
-    if (!animating()) update();
+    if (!animating()) surface_.update();
   });
   connect(&deck_, &Deck::recentre, this, [this] {
     clock_.jumpTo(deck_.positionFrames(), now());
-    update();
+    surface_.update();
   });
   connect(&deck_, &Deck::playingChanged, this, [this](bool playing) {
     clock_.setRunning(playing, deck_.positionFrames(), now());
     updateAnimation();
-    update();
+    surface_.update();
   });
   connect(&deck_, &Deck::pitchChanged, this, [this](std::int32_t pitch) {
     clock_.setSpeed(pitch / 10000.0, now());
-    update();
+    surface_.update();
   });
   connect(&deck_, &Deck::cueChanged, this, [this](std::int32_t cueBytes) {
     cueFrame_ = cueBytes / 4;
-    update();
+    surface_.update();
   });
   connect(&deck_, &Deck::loopChanged, this, [this](std::int32_t start, std::int32_t end) {
     loopStart_ = start;
     loopEnd_ = end;
     clock_.setLoop(start, end);
-    update();
+    surface_.update();
   });
-  connect(&deck_, &Deck::bpmChanged, this, qOverload<>(&QWidget::update));
+  connect(&deck_, &Deck::bpmChanged, this, [this] { surface_.update(); });
   connect(&deck_.bandDisplay(), &BandDisplay::changed, this, [this] {
     followBands();
-    update();
+    surface_.update();
   });
-  connect(&deck_, &Deck::currentBpmChanged, this, qOverload<>(&QWidget::update));
+  connect(&deck_, &Deck::currentBpmChanged, this, [this] { surface_.update(); });
 }
 
 // A new record arrives when a load starts and when the load ends with a length other than the one
@@ -110,7 +104,7 @@ void WaveformView::followSample() {
   loopStart_ = deck_.loopStart();
   loopEnd_ = deck_.loopEnd();
   clock_.setLoop(loopStart_, loopEnd_);
-  update();
+  surface_.update();
 }
 
 void WaveformView::takeNewWords() {
@@ -119,7 +113,7 @@ void WaveformView::takeNewWords() {
     return;
   }
   columns_.update();
-  update();
+  surface_.update();
 }
 
 void WaveformView::followBands() {
@@ -146,6 +140,7 @@ void WaveformView::hideEvent(QHideEvent* event) {
 
 void WaveformView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  surface_.fitToView();
   const QSize toggles = toggles_->sizeHint();
   toggles_->setGeometry(width() - toggles.width() - kToggleMarginPixels, kToggleMarginPixels, toggles.width(), toggles.height());
   followSample();
@@ -162,9 +157,25 @@ void WaveformView::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
-void WaveformView::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.fillRect(rect(), QColor(deck_palette::kBackground));
+void WaveformView::setColours(const DeckColours& colours) {
+  colours_ = colours;
+  surface_.update();
+}
+
+// `over` laid on the background with `alpha`, as an opaque colour.
+QColor WaveformView::overBackground(QRgb over, int alpha) const {
+  const QRgb under = colours_.background;
+  auto mix = [alpha](int top, int bottom) { return (top * alpha + bottom * (255 - alpha)) / 255; };
+  return QColor(mix(qRed(over), qRed(under)), mix(qGreen(over), qGreen(under)), mix(qBlue(over), qBlue(under)));
+}
+
+// The deck's letter and the hint on an empty deck: the text colour, half sunk into the background.
+QColor WaveformView::dimText() const { return overBackground(colours_.text, 128); }
+
+void WaveformView::paintEvent(QPaintEvent*) { surface_.paintView(); }
+
+void WaveformView::paint(QPainter& painter) {
+  painter.fillRect(rect(), QColor(colours_.background));
   if (!columns_.sample()) {
     drawEmpty(painter);
     return;
@@ -179,14 +190,14 @@ void WaveformView::paintEvent(QPaintEvent*) {
   drawWaveform(painter, frame);
   drawPending(painter, frame);
   drawCueAndPlayhead(painter, frame);
-  painter.setPen(QColor(deck_palette::kDimText));
+  painter.setPen(dimText());
   painter.drawText(rect().adjusted(6, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, deck_.deckIndex() == 0 ? "A" : "B");
 }
 
 void WaveformView::drawEmpty(QPainter& painter) {
   painter.setPen(QColor(deck_palette::kCentreLine));
   painter.drawLine(0, height() / 2, width(), height() / 2);
-  painter.setPen(QColor(deck_palette::kDimText));
+  painter.setPen(dimText());
   const QString deckName = deck_.deckIndex() == 0 ? "A" : "B";
   // Between the start of a load and the decoder's first block the deck has no record yet.
   const QString text = msg(deck_.busy() ? Msg::WaveformLoading : Msg::WaveformDropHint).arg(deckName);
@@ -198,10 +209,9 @@ void WaveformView::drawLoop(QPainter& painter, const Frame& frame) const {
   const int from = int(std::floor(frame.xOf(loopStart_)));
   const int to = int(std::floor(frame.xOf(loopEnd_)));
   if (to < 0 || from > width()) return;
-  painter.fillRect(from, 0, std::max(1, to - from), height(), overBackground(deck_palette::kLoop, deck_palette::kLoopFillAlpha));
-  painter.setPen(QColor(deck_palette::kLoop));
-  painter.drawLine(from, 0, from, height());
-  painter.drawLine(to, 0, to, height());
+  painter.fillRect(from, 0, std::max(1, to - from), height(), overBackground(colours_.loop, deck_palette::kLoopFillAlpha));
+  painter.fillRect(from, 0, 1, height(), QColor(colours_.loop));
+  painter.fillRect(to, 0, 1, height(), QColor(colours_.loop));
 }
 
 void WaveformView::drawWaveform(QPainter& painter, const Frame& frame) {
@@ -225,9 +235,9 @@ void WaveformView::drawWaveform(QPainter& painter, const Frame& frame) {
     const QLine line(x, mid - int(column.maximum * scale), x, mid - int(column.minimum * scale));
     (x < frame.centreX ? playedLines_ : comingLines_).append(line);
   }
-  painter.setPen(QColor(deck_palette::kWaveformPlayed));
+  painter.setPen(QColor(colours_.played));
   painter.drawLines(playedLines_);
-  painter.setPen(QColor(deck_palette::kWaveform));
+  painter.setPen(QColor(colours_.waveform));
   painter.drawLines(comingLines_);
 }
 
@@ -237,7 +247,7 @@ void WaveformView::drawPending(QPainter& painter, const Frame& frame) const {
   const int to = std::min(width(), int(std::ceil(frame.xOf(double(columns_.trackFrames())))));
   if (to > from) painter.fillRect(from, 0, to - from, height(), QBrush(QColor(deck_palette::kPending), Qt::BDiagPattern));
   // In the corner, clear of the playhead and the music around it.
-  painter.setPen(QColor(deck_palette::kText));
+  painter.setPen(QColor(colours_.text));
   painter.drawText(rect().adjusted(22, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, msg(Msg::WaveformLoadingPercent).arg(loadPercent_));
 }
 
@@ -248,8 +258,8 @@ void WaveformView::drawBeatGrid(QPainter& painter, const Frame& frame) const {
   const double leftFrame = double(frame.centreColumn - frame.centreX) * frame.framesPerColumn;
   const double rightFrame = leftFrame + width() * frame.framesPerColumn;
   const double trackEnd = double(columns_.trackFrames());
-  const QColor beat = overBackground(deck_palette::kBeat, 150);
-  const QColor mainBeat = overBackground(deck_palette::kMainBeat, 210);
+  const QColor beat = overBackground(colours_.beat, 150);
+  const QColor mainBeat = overBackground(colours_.mainBeat, 210);
   for (auto k = std::int64_t(std::ceil((leftFrame - cueFrame_) / beatFrames));; ++k) {
     const double beatFrame = double(cueFrame_) + double(k) * beatFrames;
     if (beatFrame > rightFrame || beatFrame > trackEnd) break;
@@ -267,20 +277,14 @@ void WaveformView::drawBeatGrid(QPainter& painter, const Frame& frame) const {
 void WaveformView::drawCueAndPlayhead(QPainter& painter, const Frame& frame) const {
   const int cueX = int(std::floor(frame.xOf(cueFrame_)));
   if (cueX >= -kMarkerPixels && cueX <= width() + kMarkerPixels) {
-    painter.setPen(QColor(deck_palette::kCue));
-    painter.drawLine(cueX, 0, cueX, height());
-    painter.setBrush(QColor(deck_palette::kCue));
-    const QPoint flag[] = {{cueX - 5, 0}, {cueX + 5, 0}, {cueX, kMarkerPixels + 1}};
-    painter.drawPolygon(flag, 3);
+    // A filled column rather than a pen line: both paint engines (raster, OpenGL) put it on the same pixels.
+    painter.fillRect(cueX, 0, 1, height(), QColor(deck_palette::kCue));
+    fillMarkerTriangle(painter, cueX, 0, 5, kMarkerPixels + 1, true, QColor(deck_palette::kCue));
   }
   const int x = frame.centreX;
-  painter.fillRect(x - 1, 0, 2, height(), QColor(deck_palette::kPlayhead));
-  painter.setPen(Qt::NoPen);
-  painter.setBrush(QColor(deck_palette::kPlayhead));
-  const QPoint top[] = {{x - 6, 0}, {x + 6, 0}, {x, kMarkerPixels}};
-  const QPoint bottom[] = {{x - 6, height()}, {x + 6, height()}, {x, height() - kMarkerPixels}};
-  painter.drawPolygon(top, 3);
-  painter.drawPolygon(bottom, 3);
+  painter.fillRect(x - 1, 0, 2, height(), QColor(colours_.playhead));
+  fillMarkerTriangle(painter, x, 0, 6, kMarkerPixels, true, QColor(colours_.playhead));
+  fillMarkerTriangle(painter, x, height(), 6, kMarkerPixels, false, QColor(colours_.playhead));
 }
 
 }  // namespace gm

@@ -15,8 +15,10 @@
 #include <QWidget>
 
 #include "tracks/ui/BandColumns.h"
+#include "tracks/ui/DeckColours.h"
 #include "tracks/ui/OverviewColumns.h"
 #include "tracks/ui/PlayheadClock.h"
+#include "tracks/ui/ViewSurface.h"
 
 namespace gm {
 
@@ -38,6 +40,12 @@ class WaveformView : public QWidget {
   double displayedPositionFrames() const;
   // The smooth redraw runs (the deck plays and the view is shown).
   bool animating() const { return frameTimer_.isActive(); }
+  // [main-thread] The colours to draw in; repaints at once.
+  void setColours(const DeckColours& colours);
+  const DeckColours& colours() const { return colours_; }
+  // [main-thread] Paints through OpenGL from now on when the machine can (see ViewSurface).
+  bool useOpenGl() { return surface_.useOpenGl(); }
+  bool openGl() const { return surface_.openGl(); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -61,6 +69,9 @@ class WaveformView : public QWidget {
   void takeNewWords();
   void followBands();
   void updateAnimation();
+  void paint(QPainter& painter);
+  QColor overBackground(QRgb over, int alpha) const;
+  QColor dimText() const;
   void drawEmpty(QPainter& painter);
   void drawLoop(QPainter& painter, const Frame& frame) const;
   void drawBeatGrid(QPainter& painter, const Frame& frame) const;
@@ -69,6 +80,8 @@ class WaveformView : public QWidget {
   void drawCueAndPlayhead(QPainter& painter, const Frame& frame) const;
 
   Deck& deck_;
+  DeckColours colours_ = DeckColours::defaults();
+  ViewSurface surface_{*this, [this](QPainter& painter) { paint(painter); }};
   OverviewColumns columns_;
   BandColumns bands_;
   BandToggles* toggles_ = nullptr;  // in the top right corner
