@@ -56,16 +56,22 @@ int CommandSender::run(const QString& socketPath, const QByteArrayList& commands
   return status;
 }
 
-bool CommandSender::handOver(const QString& socketPath, const QByteArrayList& files, std::FILE* err, int& status) {
+bool CommandSender::handOver(const QString& socketPath, const QByteArrayList& files, std::FILE* err, int& status,
+                             std::chrono::milliseconds replyTimeout) {
   PortClient client;
   std::string error;
   if (!client.connectTo(QFile::encodeName(socketPath).toStdString(), error)) return false;
+  client.setReplyTimeout(replyTimeout);
   status = 0;
   for (const QByteArray& file : files) {
     const QByteArray name = absoluteName(file);
     std::string reply;
     if (!client.send(("OPEN " + ArgumentTemplate::quoted(name)).toStdString(), reply)) {
-      std::fprintf(err, "GrooveMangler: the running program went away before it took %s\n", name.constData());
+      if (client.timedOut()) {
+        std::fprintf(err, "GrooveMangler: the running program does not answer; %s was not opened\n", name.constData());
+      } else {
+        std::fprintf(err, "GrooveMangler: the running program went away before it took %s\n", name.constData());
+      }
       if (status == 0) status = kNoProgram;
       return true;
     }

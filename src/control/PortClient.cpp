@@ -1,6 +1,7 @@
 #include "control/PortClient.h"
 
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -56,10 +57,18 @@ bool PortClient::writeAll(std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t count = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL);
     if (count < 0 && errno == EINTR) continue;
+    if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) timedOut_ = true;
     if (count <= 0) return false;
     bytes.remove_prefix(std::size_t(count));
   }
   return true;
+}
+
+void PortClient::setReplyTimeout(std::chrono::milliseconds timeout) {
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
+  const timeval limit{time_t(seconds.count()), suseconds_t(std::chrono::microseconds(timeout - seconds).count())};
+  ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  ::setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
 }
 
 bool PortClient::readLine(std::string& line) {
@@ -73,6 +82,7 @@ bool PortClient::readLine(std::string& line) {
     char buffer[4096];
     const ssize_t count = ::recv(fd_, buffer, sizeof buffer, 0);
     if (count < 0 && errno == EINTR) continue;
+    if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) timedOut_ = true;
     if (count <= 0) return false;
     received_.append(buffer, std::size_t(count));
   }

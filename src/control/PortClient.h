@@ -3,6 +3,7 @@
 // shell client (--send) and the REXX runner. Plain C++ with blocking calls; never used on the
 // program's main thread.
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,10 @@ class PortClient {
   bool connectTo(const std::string& path, std::string& error);
   bool connected() const { return fd_ >= 0; }
   void disconnect();
+  // After connecting: a reply that takes longer than `timeout` ends send() with false and
+  // timedOut() true (a program that is stopped or hangs). Without it, send() waits as long as it takes.
+  void setReplyTimeout(std::chrono::milliseconds timeout);
+  bool timedOut() const { return timedOut_; }
 
   // Sends one command line and waits for its reply line (without the line feed). False, with
   // `reply` empty, when the program went away; a command with a line feed in it is not sent.
@@ -35,6 +40,7 @@ class PortClient {
   bool readLine(std::string& line);
 
   int fd_ = -1;
+  bool timedOut_ = false;
   std::string received_;  // bytes after the last reply line
 };
 

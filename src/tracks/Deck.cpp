@@ -335,6 +335,11 @@ bool Deck::sync() {
   return true;
 }
 
+bool Deck::tempoMatchesLinked() const {
+  if (!linked_ || currentBpm_ == 0 || linked_->currentBpm() == 0) return false;
+  return std::abs(currentBpm_ - linked_->currentBpm()) <= kSyncedHundredths;
+}
+
 void Deck::setVolumePercent(std::int32_t percent) {
   volumePercent_ = percent;
   voice_.setVolume(float(percent) / 100.0f);

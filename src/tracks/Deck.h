@@ -98,6 +98,10 @@ class Deck : public QObject {
   void bendUp(bool held);
   void jog(int detents);
   bool sync();  // pitch to the linked deck's tempo, within ±10 %
+  // Both decks have a tempo and play it within kSyncedHundredths of each other: what a sync leaves
+  // (pitch and tempo are truncated, so a synced deck can lag by a few hundredths of a BPM).
+  static constexpr std::int32_t kSyncedHundredths = 5;
+  bool tempoMatchesLinked() const;
   void setVolumePercent(std::int32_t percent);
   void setBalance(std::int32_t balance);
 

@@ -36,9 +36,12 @@ void DeckControlEvents::addTransport() {
   registry_.addOnRelease(msg(Msg::EventRewind), EventType::Button, kRewind, [this] { deck_.rewind(); });
   registry_.addOnRelease(msg(Msg::EventCue), EventType::Button, kCue, [this] { deck_.cuePoint(1); });
   registry_.addOnRelease(msg(Msg::EventSetCue), EventType::Button, kSetCue, [this] { deck_.cuePoint(0); });
-  // Lights: "Play" and "Play/Pause" show the deck playing.
+  // Lights: "Play" and "Play/Pause" show the deck playing; "Cue" shows it waiting at its cue point.
   registry_.setState(kPlay, [this] { return deck_.playing(); });
   registry_.setState(kPlayPause, [this] { return deck_.playing(); });
+  registry_.setState(kCue, [this] {
+    return deck_.hasTrack() && !deck_.playing() && deck_.positionFrames() == deck_.cueFrame();
+  });
 }
 
 void DeckControlEvents::addTempo() {
@@ -58,6 +61,7 @@ void DeckControlEvents::addTempo() {
                 [this](std::int32_t held) { deck_.bendDown(held != 0); });
   registry_.addOnRelease(msg(Msg::EventSaveBpmCue), EventType::Button, kSaveBpmCue, [this] { deck_.saveBpmCue(); });
   registry_.addOnRelease(msg(Msg::EventSync), EventType::Button, kSync, [this] { controls_.sync(); });
+  registry_.setState(kSync, [this] { return deck_.tempoMatchesLinked(); });
 }
 
 void DeckControlEvents::addLoops() {

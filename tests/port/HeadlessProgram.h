@@ -28,6 +28,7 @@ class HeadlessProgram {
   // What it wrote to standard error so far.
   QString errorOutput() const;
 
+  qint64 pid() const { return process_.processId(); }
   QString socketPath() const;
   QString homeDir() const { return root_ + "/home"; }
   QProcessEnvironment environment() const;

@@ -267,6 +267,14 @@ TEST_F(DeckTest, TempoPitchSyncAndBpmText) {
   EXPECT_EQ(deckA.pitch(), 10500);
   EXPECT_EQ(deckA.currentBpm(), 12600);
   EXPECT_EQ(deckA.bpmText(), "126.00");
+  // The sync light: on within 5 hundredths of the other deck's tempo, off one past it.
+  EXPECT_TRUE(deckA.tempoMatchesLinked());
+  deckB.setBpm(12605);
+  EXPECT_TRUE(deckA.tempoMatchesLinked());
+  EXPECT_TRUE(deckB.tempoMatchesLinked());
+  deckB.setBpm(12606);
+  EXPECT_FALSE(deckA.tempoMatchesLinked());
+  EXPECT_FALSE(deckB.tempoMatchesLinked());
   // Both edges of the ±10 % window are outside it: 132.00 and 108.00 against 120.00 give
   // exactly 1.1f and 0.9f.
   deckA.setPitch(10000);
@@ -278,6 +286,8 @@ TEST_F(DeckTest, TempoPitchSyncAndBpmText) {
   deckB.setBpm(13199);
   EXPECT_TRUE(deckA.sync());
   EXPECT_EQ(deckA.pitch(), 10999);
+  EXPECT_EQ(deckA.currentBpm(), 13198);  // truncated twice, and still in sync
+  EXPECT_TRUE(deckA.tempoMatchesLinked());
   deckB.setBpm(10801);
   EXPECT_TRUE(deckA.sync());
   EXPECT_EQ(deckA.pitch(), 9000);
