@@ -21,13 +21,11 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 
+#include "BenchProgram.h"
 #include "app/Application.h"
-#include "audio/PortAudioBackend.h"
 #include "control/PortClient.h"
-#include "core/ConsoleRequester.h"
 
 namespace {
 
@@ -148,14 +146,8 @@ bool runFlood(const std::string& path, int clients, int commands, bool niced, in
 int main(int argc, char** argv) {
   const int clients = argc > 1 ? std::atoi(argv[1]) : 50;
   const int commands = argc > 2 ? std::atoi(argv[2]) : 200;
-  QTemporaryDir root;
-  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root.filePath("runtime")));
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath("config")));
-  QCoreApplication qtApp(argc, argv);
-  gm::PortAudioBackend backend;
-  gm::ConsoleRequester requester;
-  gm::Application app(gm::Directories::resolve({}, root.filePath("home"), QCoreApplication::applicationFilePath()),
-                      backend, requester);
+  BenchProgram program(argc, argv);
+  gm::Application& app = program.app();
   if (!app.create() || !app.remoteControl().port().isOpen()) {
     std::fprintf(stderr, "bench_command_port: the program did not start with its port\n");
     return 1;

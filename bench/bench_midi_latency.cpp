@@ -18,18 +18,16 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
 #include "BenchDecks.h"
 #include "app/AppEvents.h"
+#include "BenchProgram.h"
 #include "app/Application.h"
-#include "audio/PortAudioBackend.h"
 #include "control/EventList.h"
 #include "control/MidiInbox.h"
 #include "control/MidiSequencerSource.h"
-#include "core/ConsoleRequester.h"
 #include "tracks/DeckControls.h"
 #include "tracks/TrackEntry.h"
 
@@ -95,15 +93,9 @@ std::vector<gm::MidiMessage> messagesFor(int i) {
 
 int main(int argc, char** argv) {
   const int messages = argc > 1 ? std::max(3, std::atoi(argv[1])) : 3000;
-  QTemporaryDir root;
-  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root.filePath("runtime")));
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath("config")));
-  QCoreApplication qtApp(argc, argv);
-  gm::PortAudioBackend backend;
-  gm::ConsoleRequester requester;
-  gm::Application app(gm::Directories::resolve({}, root.filePath("home"), QCoreApplication::applicationFilePath()),
-                      backend, requester);
-  if (!app.create() || !loadAndPlay(app, root.path())) {
+  BenchProgram program(argc, argv);
+  gm::Application& app = program.app();
+  if (!app.create() || !loadAndPlay(app, program.rootPath())) {
     std::fprintf(stderr, "bench_midi_latency: the program did not start with two playing decks\n");
     return 1;
   }
